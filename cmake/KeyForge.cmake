@@ -1,0 +1,37 @@
+# Shared build settings: warnings, sanitizers and the test helper.
+
+option(KF_WERROR "Treat compiler warnings as errors" ON)
+set(KF_SANITIZE "" CACHE STRING "Sanitizers to build with: address,undefined or thread (empty for none)")
+
+add_library(kf_warnings INTERFACE)
+target_compile_options(kf_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                       -Woverloaded-virtual -Wformat=2)
+if(KF_WERROR)
+  target_compile_options(kf_warnings INTERFACE -Werror)
+endif()
+
+if(KF_SANITIZE)
+  add_compile_options(-fsanitize=${KF_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${KF_SANITIZE})
+endif()
+
+# Tests that must also pass under a sanitizer join this target; the sanitizer
+# builds (make test) build only it and run the tests labelled "sanitize".
+add_custom_target(kf_sanitize_tests)
+
+# kf_add_test(NAME SOURCES a.cpp b.cpp LIBS lib... [SANITIZE] [LABELS l...] [ENV VAR=value...])
+# One GoogleTest executable whose cases CTest lists one by one.
+function(kf_add_test name)
+  cmake_parse_arguments(T "SANITIZE" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kf_test_support GTest::gtest GTest::gmock GTest::gtest_main kf_warnings)
+  set(labels ${T_LABELS})
+  if(T_SANITIZE)
+    list(APPEND labels sanitize)
+    add_dependencies(kf_sanitize_tests ${name})
+  endif()
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${KF_BIN_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" TIMEOUT 300 ENVIRONMENT "${T_ENV}")
+endfunction()
