@@ -22,6 +22,10 @@ int RunText(Args& args);
 int RunLanguage(Args& args);
 int RunAutostart(Args& args);
 
+// Keyboards and their connection (CmdDevices.cpp).
+int RunDevices(Args& args);
+int RunFirmware(Args& args);
+
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);
 

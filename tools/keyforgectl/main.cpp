@@ -18,6 +18,8 @@ constexpr Command kCommands[] = {
     {"text", "text N                     language text N of the current language", RunText},
     {"language", "language [ID]              print the interface language, or set it", RunLanguage},
     {"autostart", "autostart [on|off]         print or change start with the system", RunAutostart},
+    {"devices", "devices                    scan: every keyboard mode of config.xml with its connection", RunDevices},
+    {"firmware", "firmware                   the connected keyboard's firmware version", RunFirmware},
 };
 
 void PrintHelp(std::ostream& out) {
