@@ -76,14 +76,21 @@ EmulatedKeyboard::EmulatedKeyboard(std::string name, int deviceType, std::vector
     m_state.firmwareVersion = firmwareVersion;
 }
 
-void EmulatedKeyboard::Record(int mode, const char* kind, std::span<const std::uint8_t> bytes) {
+void EmulatedKeyboard::Record(int mode, int number, const char* kind, std::span<const std::uint8_t> bytes) {
     m_log.push_back(std::to_string(mode) + " " + kind + " " + HexBytes(bytes));
     ++m_received;
+    ++m_receivedOn[{mode, number}];
 }
 
-Response EmulatedKeyboard::HandleWrite(int mode, std::span<const std::uint8_t> report) {
+long EmulatedKeyboard::ReceivedOn(int mode, int number) const {
     std::lock_guard lock(m_mutex);
-    Record(mode, "out", report);
+    const auto it = m_receivedOn.find({mode, number});
+    return it == m_receivedOn.end() ? 0 : it->second;
+}
+
+Response EmulatedKeyboard::HandleWrite(int mode, int number, std::span<const std::uint8_t> report) {
+    std::lock_guard lock(m_mutex);
+    Record(mode, number, "out", report);
     Response r;
     switch (m_misbehaviour) {
     case Misbehaviour::NoReply: r.reply = false; return r;
@@ -96,9 +103,9 @@ Response EmulatedKeyboard::HandleWrite(int mode, std::span<const std::uint8_t> r
     return r;
 }
 
-Response EmulatedKeyboard::HandleSetFeature(int mode, std::span<const std::uint8_t> report) {
+Response EmulatedKeyboard::HandleSetFeature(int mode, int number, std::span<const std::uint8_t> report) {
     std::lock_guard lock(m_mutex);
-    Record(mode, "set-feature", report);
+    Record(mode, number, "set-feature", report);
     Response r;
     switch (m_misbehaviour) {
     case Misbehaviour::NoReply: r.reply = false; return r;
@@ -111,9 +118,9 @@ Response EmulatedKeyboard::HandleSetFeature(int mode, std::span<const std::uint8
     return r;
 }
 
-Response EmulatedKeyboard::HandleGetFeature(int mode, std::span<const std::uint8_t> request) {
+Response EmulatedKeyboard::HandleGetFeature(int mode, int number, std::span<const std::uint8_t> request) {
     std::lock_guard lock(m_mutex);
-    Record(mode, "get-feature", request);
+    Record(mode, number, "get-feature", request);
     Response r;
     if (m_misbehaviour == Misbehaviour::NoReply) {
         r.reply = false;
@@ -186,7 +193,16 @@ std::string EmulatedKeyboard::StateJson() const {
     json += "],\n";
     json += "  \"pending_replies\": " + std::to_string(m_state.pendingReplies.size()) + ",\n";
     json += "  \"unknown_commands\": " + std::to_string(m_state.unknownCommands) + ",\n";
-    json += "  \"reports_received\": " + std::to_string(m_received) + "\n";
+    json += "  \"reports_received\": " + std::to_string(m_received) + ",\n";
+    json += "  \"reports_by_interface\": {";
+    bool first = true;
+    for (const auto& [where, count] : m_receivedOn) {
+        char key[32];
+        std::snprintf(key, sizeof key, "\"%d MI_%02X\": ", where.first, where.second);
+        json += (first ? "" : ", ") + std::string(key) + std::to_string(count);
+        first = false;
+    }
+    json += "}\n";
     json += "}\n";
     return json;
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <span>
 #include <string>
@@ -64,12 +65,14 @@ public:
     int DeviceType() const { return m_deviceType; }
     const std::vector<int>& Modes() const { return m_modes; }
 
-    /// An output report arrived on an interface of that connection mode.
-    Response HandleWrite(int mode, std::span<const std::uint8_t> report);
+    /// An output report arrived on interface `number` of that connection mode.
+    Response HandleWrite(int mode, int number, std::span<const std::uint8_t> report);
     /// A feature report was set.
-    Response HandleSetFeature(int mode, std::span<const std::uint8_t> report);
+    Response HandleSetFeature(int mode, int number, std::span<const std::uint8_t> report);
     /// A feature report is asked for (request[0] is the report ID).
-    Response HandleGetFeature(int mode, std::span<const std::uint8_t> request);
+    Response HandleGetFeature(int mode, int number, std::span<const std::uint8_t> request);
+    /// Reports received on interface `number` of connection mode `mode`.
+    long ReceivedOn(int mode, int number) const;
 
     /// Every report received since start (or the last clear), oldest first:
     /// "<mode> <out|set-feature|get-feature> <hex bytes>".
@@ -91,7 +94,7 @@ public:
     KeyboardState State() const;
 
 private:
-    void Record(int mode, const char* kind, std::span<const std::uint8_t> bytes);
+    void Record(int mode, int number, const char* kind, std::span<const std::uint8_t> bytes);
 
     const std::string m_name;
     const int m_deviceType;
@@ -101,6 +104,7 @@ private:
     Misbehaviour m_misbehaviour = Misbehaviour::None;
     std::vector<std::string> m_log;
     long m_received = 0;
+    std::map<std::pair<int, int>, long> m_receivedOn;  // (mode, interface number) -> reports
 };
 
 /// Decoding of the keyboard's commands (KeyboardCommands.cpp): applied to the state, may

@@ -273,9 +273,9 @@ void EmulatorServer::Serve(Connection& c, bool& closeIt) {
         response.data.resize(sizeof intf.description);
         std::memcpy(response.data.data(), &intf.description, sizeof intf.description);
         break;
-    case Kind::Write: response = m_keyboard.HandleWrite(intf.mode, data); break;
-    case Kind::SetFeature: response = m_keyboard.HandleSetFeature(intf.mode, data); break;
-    case Kind::GetFeature: response = m_keyboard.HandleGetFeature(intf.mode, data); break;
+    case Kind::Write: response = m_keyboard.HandleWrite(intf.mode, intf.description.interfaceNumber, data); break;
+    case Kind::SetFeature: response = m_keyboard.HandleSetFeature(intf.mode, intf.description.interfaceNumber, data); break;
+    case Kind::GetFeature: response = m_keyboard.HandleGetFeature(intf.mode, intf.description.interfaceNumber, data); break;
     default: response.result = -EINVAL; break;
     }
     if (!response.reply) return;

@@ -1,0 +1,57 @@
+// Interface paths: the interface number, building paths, and the socket names of
+// emulated interfaces.
+#include <gtest/gtest.h>
+
+#include "app/device/InterfacePath.h"
+#include "app/device/emulated/EmulatorWire.h"
+
+namespace KeyForge {
+namespace {
+
+TEST(InterfacePath, InterfaceNumberFollowsFirstMi) {
+    const struct {
+        const char* path;
+        int number;
+    } cases[] = {
+        {"\\\\?\\hid#vid_1209&pid_0001#7&1&0#{4d1e55b2-f16f-11cf-88cb-001111000030}", -1},
+        {"\\\\?\\hid#vid_1209&pid_0001&mi_03#7&1&0#{...}", 3},
+        {"\\\\?\\hid#vid_1209&pid_0001&mi_0a#7&1&0#{...}", 10},
+        {"\\\\?\\HID#VID_1209&PID_0001&MI_0A#hidraw3#{...}", 10},
+        {"\\\\?\\hid#vid_1209&pid_0001&mi_zz#x#{...}", -1},
+        {"\\\\?\\hid#vid_1209&pid_0001&mi_", -1},
+        {"\\\\?\\hid#vid_1209&pid_0001&mi_02&mi_03#x", 2},
+        {"", -1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(InterfaceNumberFromPath(c.path), c.number) << c.path;
+}
+
+TEST(InterfacePath, BuiltFromTheNodesFacts) {
+    InterfaceIdentity usb{0x1209, 0x0001, 2, 0, false, "hidraw3"};
+    EXPECT_EQ(BuildInterfacePath(usb), "\\\\?\\HID#VID_1209&PID_0001&MI_02#hidraw3#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    InterfaceIdentity twoCollections{0xABCD, 0x00EF, 0, 2, false, "hidraw0"};
+    EXPECT_EQ(InterfaceHardwareId(twoCollections), "VID_ABCD&PID_00EF&MI_00&COL02");
+    InterfaceIdentity bluetooth{0x1209, 0x0003, -1, 0, true, "hidraw7"};
+    const std::string path = BuildInterfacePath(bluetooth);
+    EXPECT_TRUE(ContainsNoCase(path, kGattHidServiceId)) << path;
+    EXPECT_EQ(path.find("&MI_"), std::string::npos) << "no interface number without USB";
+    EXPECT_EQ(InterfaceNumberFromPath(path), -1);
+
+    EXPECT_EQ(InterfaceInstance(BuildInterfacePath(usb)), "hidraw3");
+    EXPECT_EQ(InterfaceHardwarePart(BuildInterfacePath(usb)), "VID_1209&PID_0001&MI_02");
+    EXPECT_EQ(InterfaceInstance("/dev/hidraw3"), "");
+}
+
+TEST(InterfacePath, EmulatedSocketNamesRoundTripAndStayInTheFolder) {
+    const std::string name = EmuWire::InterfaceSocketName("emu-12-1-m0-i2", "VID_1209&PID_0001&MI_02");
+    const std::string path = EmuWire::PathOfSocketName(name);
+    EXPECT_EQ(path, "\\\\?\\HID#VID_1209&PID_0001&MI_02#emu-12-1-m0-i2#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    EXPECT_EQ(EmuWire::SocketNameOfPath(path), name);
+    EXPECT_EQ(EmuWire::SocketNameOfPath("\\\\?\\HID#VID_1209&PID_0001#hidraw3#{x}"), "") << "not emulated";
+    EXPECT_EQ(EmuWire::SocketNameOfPath("\\\\?\\HID#VID_1209/../../x#emu-1#{x}"), "");
+    EXPECT_EQ(EmuWire::SocketNameOfPath("\\\\?\\HID#VID_1209#emu-1/../../x#{x}"), "");
+    EXPECT_EQ(EmuWire::PathOfSocketName("ctl-12-1"), "");
+    EXPECT_EQ(EmuWire::PathOfSocketName(".pending-emu-12-1-m0-i2#VID_1209"), "");
+}
+
+}  // namespace
+}  // namespace KeyForge
