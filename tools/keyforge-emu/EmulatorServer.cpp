@@ -282,7 +282,7 @@ void EmulatorServer::Serve(Connection& c, bool& closeIt) {
     ReplyHeader reply{request.sequence, response.result, static_cast<std::uint32_t>(response.data.size())};
     std::uint8_t out[sizeof reply + kMaxMessage];
     std::memcpy(out, &reply, sizeof reply);
-    std::memcpy(out + sizeof reply, response.data.data(), response.data.size());
+    if (!response.data.empty()) std::memcpy(out + sizeof reply, response.data.data(), response.data.size());
     if (::send(c.fd, out, sizeof reply + response.data.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN) closeIt = true;
 }
 
