@@ -24,25 +24,7 @@ void Pause(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
 
 HidDeviceManager::HidDeviceManager(HidTransport& transport) : m_transport(transport) {}
 
-HidDeviceManager::~HidDeviceManager() {
-    // Close even when inactive: a scan without an activation still holds interfaces.
-    std::lock_guard rescan(m_rescanMutex);
-    std::vector<Entry> open;
-    std::shared_ptr<Channel> aux;
-    {
-        std::lock_guard lock(m_mutex);
-        open.swap(m_open);
-        aux.swap(m_aux);
-    }
-    for (Entry& e : open) {
-        std::lock_guard send(e.channel->sendMutex);
-        CloseHid(e.channel->connection);
-    }
-    if (aux) {
-        std::lock_guard send(aux->sendMutex);
-        CloseHid(aux->connection);
-    }
-}
+HidDeviceManager::~HidDeviceManager() { CloseAll(); }
 
 HidDeviceManager& HidDeviceManager::Instance() {
     static HidDeviceManager manager(SystemHidTransport());
@@ -70,7 +52,6 @@ void HidDeviceManager::CloseAll() {
     std::shared_ptr<Channel> aux;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_active) return;
         m_active = false;
         open.swap(m_open);
         aux.swap(m_aux);
@@ -235,7 +216,7 @@ int HidDeviceManager::CurrentDeviceType() const {
     return m_currentDeviceType;
 }
 
-int HidDeviceManager::ChooseIndexLocked() {
+int HidDeviceManager::ChooseIndexLocked() const {
     if (m_currentChosen) return m_currentIndex;
     m_currentIndex = -1;
     for (int wantedMode : {0, 1, 2}) {
@@ -253,10 +234,8 @@ int HidDeviceManager::ChooseIndexLocked() {
 }
 
 bool HidDeviceManager::CurrentInterface(OpenInterfaceInfo& out) const {
-    // Choosing fills the cache, which is guarded state like the list itself.
-    auto* self = const_cast<HidDeviceManager*>(this);
     std::lock_guard lock(m_mutex);
-    const int index = self->ChooseIndexLocked();
+    const int index = ChooseIndexLocked();
     if (index < 0) return false;
     out = m_open[static_cast<std::size_t>(index)].info;
     return true;

@@ -102,7 +102,8 @@ public:
     /// The known devices, in registration order.
     std::vector<KnownDevice> KnownDevices() const;
 
-    /// If active: clears active and closes every open interface and the auxiliary one.
+    /// Clears active and closes every open interface and the auxiliary one (also those of
+    /// a scan that was never activated, so none is left open by a later scan).
     void CloseAll();
     /// Enumerates, opens the vendor interfaces of known devices and appends them to the
     /// open list (the "&MI_03" one becomes the auxiliary interface).
@@ -167,7 +168,7 @@ private:
         std::shared_ptr<Channel> channel;
     };
 
-    int ChooseIndexLocked();
+    int ChooseIndexLocked() const;
     std::shared_ptr<Channel> CurrentChannel();
     std::shared_ptr<Channel> AuxChannel();
     const KnownDevice* FirstKnownLocked(int vendorId, int productId) const;
@@ -183,8 +184,8 @@ private:
     std::vector<Entry> m_open;
     std::vector<KnownDevice> m_known;
     int m_currentDeviceType = 0;
-    bool m_currentChosen = false;  // the cache below is valid
-    int m_currentIndex = -1;       // into m_open; -1 none
+    mutable bool m_currentChosen = false;  // the cache below is valid
+    mutable int m_currentIndex = -1;       // into m_open; -1 none
     std::shared_ptr<Channel> m_aux;
     std::string m_auxPath;
     std::string m_lastError;

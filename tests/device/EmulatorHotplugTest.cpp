@@ -75,6 +75,21 @@ TEST(EmulatorHotplug, ArrivalAndRemovalCarryTheInterfacePaths) {
     }));
 }
 
+TEST(SystemDeviceWatcher, SeesEmulatedKeyboardsBesideHidraw) {
+    TestUtil::RuntimeFolder runtime;
+    Events events;
+    SystemDeviceWatcher watcher;
+    ASSERT_TRUE(watcher.Start([&](int code, const std::string& path) { events.Add(code, path, false); }))
+        << watcher.ErrorText();
+    TestUtil::InProcessKeyboard keyboard(TestUtil::kTenkeylessType, {0});
+    ASSERT_TRUE(events.WaitFor(3));
+    keyboard.Unplug();
+    ASSERT_TRUE(events.WaitFor(6));
+    watcher.Stop();
+    EXPECT_EQ(events.list[0].code, kDeviceArrival);
+    EXPECT_EQ(events.list[5].code, kDeviceRemoveComplete);
+}
+
 TEST(EmulatorHotplug, StopsWithoutEvents) {
     TestUtil::RuntimeFolder runtime;
     EmulatorHotplug watcher;

@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "app/device/HidTransport.h"
+#include "app/device/SystemTransport.h"
+#include "app/device/emulated/EmulatorTransport.h"
+#include "app/device/linux/HidapiTransport.h"
+#include "tests/device/EmulatorHarness.h"
 
 namespace KeyForge {
 namespace {
@@ -77,6 +81,40 @@ TEST(HidTransport, FailureTextKeepsTheFirstLine) {
     EXPECT_EQ(WriteOutputReport(connection, OutputReport{}), -1);
     EXPECT_FALSE(SetFeatureReport(connection, FeatureReport{}));
     EXPECT_EQ(HidErrorText(connection), "I/O error");
+}
+
+TEST(HidTransport, EachBackendOpensOnlyItsOwnPaths) {
+    TestUtil::RuntimeFolder runtime;
+    TestUtil::InProcessKeyboard keyboard(TestUtil::kFullSizeType, {0});
+    const std::string emulated = keyboard.server.Paths().at(1);
+    const std::string hidraw = "\\\\?\\HID#VID_1209&PID_0001&MI_02#hidraw250#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+    std::string error;
+    HidapiTransport hidapi;
+    EXPECT_EQ(hidapi.Open(emulated, error), nullptr);
+    EXPECT_EQ(error, "") << "not its path";
+    EXPECT_EQ(hidapi.Open(hidraw, error), nullptr);
+    EXPECT_NE(error, "");
+    EmulatorTransport emulator;
+    EXPECT_EQ(emulator.Open(hidraw, error), nullptr);
+    EXPECT_EQ(error, "");
+
+    // The system transport lists emulated interfaces beside the hidraw ones and opens both kinds.
+    HidTransport& system = SystemHidTransport();
+    const HidInterfaceList all = EnumerateHid(system);
+    const auto found = std::find_if(all.begin(), all.end(), [&](const HidInterfaceInfo& i) { return i.path == emulated; });
+    ASSERT_NE(found, all.end());
+    EXPECT_EQ(found->vendorId, 0x1209);
+    EXPECT_EQ(found->productId, 0x0001);
+    EXPECT_EQ(found->usagePage, 0xFF01);
+    EXPECT_EQ(found->usage, 0x0001);
+    EXPECT_EQ(found->interfaceNumber, 2);
+    EXPECT_EQ(found->productText, "");
+    auto connection = OpenHidPath(system, emulated);
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(connection->OutputReportLength(), 65u);
+    CloseHid(connection);
+    EXPECT_EQ(connection, nullptr);
+    EXPECT_EQ(OpenHidPath(system, hidraw), nullptr);
 }
 
 }  // namespace
