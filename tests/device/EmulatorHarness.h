@@ -54,9 +54,11 @@ inline std::vector<Emu::ModeIdentity> SampleModes(int deviceType, std::vector<in
 /// An emulated keyboard plugged in for the lifetime of the object (or until Unplug).
 class InProcessKeyboard {
 public:
-    InProcessKeyboard(int deviceType, std::vector<int> modes, int firmware = 0x0105, int outputLength = 65)
+    InProcessKeyboard(int deviceType, std::vector<int> modes, int firmware = 0x0105, int outputLength = 65,
+                      bool gatt = false)
         : keyboard(deviceType == kFullSizeType ? "VX9-RGB" : "TK87-RGB", deviceType, modes, firmware),
-          server(keyboard, Emu::PlanInterfaces(deviceType, SampleModes(deviceType, modes), firmware, outputLength)) {
+          server(keyboard,
+                 Emu::PlanInterfaces(deviceType, SampleModes(deviceType, modes), firmware, outputLength, gatt)) {
         std::string error;
         EXPECT_TRUE(server.Start(error)) << error;
     }

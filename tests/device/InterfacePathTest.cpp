@@ -41,16 +41,21 @@ TEST(InterfacePath, BuiltFromTheNodesFacts) {
     EXPECT_EQ(InterfaceInstance("/dev/hidraw3"), "");
 }
 
-TEST(InterfacePath, EmulatedSocketNamesRoundTripAndStayInTheFolder) {
-    const std::string name = EmuWire::InterfaceSocketName("emu-12-1-m0-i2", "VID_1209&PID_0001&MI_02");
-    const std::string path = EmuWire::PathOfSocketName(name);
+TEST(InterfacePath, EmulatedSocketsAreNamedByInstanceAndStayInTheFolder) {
+    EmuWire::InterfaceDescription description{0x1209, 0x0001, 0x0105, 0xFF01, 1, 2, 65, 8, 0, 0};
+    const std::string path = EmuWire::PathOf("emu-12-1-m0-i2", description);
     EXPECT_EQ(path, "\\\\?\\HID#VID_1209&PID_0001&MI_02#emu-12-1-m0-i2#{4d1e55b2-f16f-11cf-88cb-001111000030}");
-    EXPECT_EQ(EmuWire::SocketNameOfPath(path), name);
+    EXPECT_EQ(EmuWire::SocketNameOfPath(path), "emu-12-1-m0-i2");
+    description.flags = EmuWire::kFlagGatt;
+    description.interfaceNumber = -1;
+    EXPECT_EQ(EmuWire::PathOf("emu-12-1-m2-gatt", description),
+              "\\\\?\\HID#{00001812-0000-1000-8000-00805F9B34FB}_VID_1209&PID_0001#emu-12-1-m2-gatt#"
+              "{4d1e55b2-f16f-11cf-88cb-001111000030}");
     EXPECT_EQ(EmuWire::SocketNameOfPath("\\\\?\\HID#VID_1209&PID_0001#hidraw3#{x}"), "") << "not emulated";
-    EXPECT_EQ(EmuWire::SocketNameOfPath("\\\\?\\HID#VID_1209/../../x#emu-1#{x}"), "");
     EXPECT_EQ(EmuWire::SocketNameOfPath("\\\\?\\HID#VID_1209#emu-1/../../x#{x}"), "");
-    EXPECT_EQ(EmuWire::PathOfSocketName("ctl-12-1"), "");
-    EXPECT_EQ(EmuWire::PathOfSocketName(".pending-emu-12-1-m0-i2#VID_1209"), "");
+    EXPECT_FALSE(EmuWire::IsInterfaceSocketName("ctl-12-1"));
+    EXPECT_FALSE(EmuWire::IsInterfaceSocketName(".pending-emu-12-1-m0-i2"));
+    EXPECT_FALSE(EmuWire::IsInterfaceSocketName("emu-"));
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ constexpr std::uint16_t kVendorUsagePage = 0xFF01;
 constexpr std::uint16_t kVendorUsage = 0x0001;
 constexpr std::uint16_t kGenericDesktopPage = 0x0001;
 constexpr std::uint16_t kKeyboardUsage = 0x0006;
+constexpr std::uint16_t kConsumerPage = 0x000C;
+constexpr std::uint16_t kConsumerControlUsage = 0x0001;
 // The keyboard collection's output report: the LED byte behind report ID 0.
 constexpr std::uint16_t kKeyboardOutputLength = 2;
 constexpr std::uint16_t kFeatureLength = 8;
@@ -82,7 +84,7 @@ bool SendAll(int fd, const std::string& text) {
 }  // namespace
 
 std::vector<EmulatedInterface> PlanInterfaces(int deviceType, const std::vector<ModeIdentity>& modes,
-                                              int releaseNumber, int outputLength) {
+                                              int releaseNumber, int outputLength, bool gattInterface) {
     std::vector<EmulatedInterface> plan;
     const int serial = ++g_serverSerial;
     const bool reportProtocol = deviceType <= kReportProtocolLastType;
@@ -90,29 +92,34 @@ std::vector<EmulatedInterface> PlanInterfaces(int deviceType, const std::vector<
         int vendorNumber = InterfaceNumberFromPath(m.interfacePattern);
         if (vendorNumber < 1 || vendorNumber > 0xFF || (reportProtocol && vendorNumber == kStreamingInterface))
             vendorNumber = 1;
-        auto add = [&](int number, std::uint16_t page, std::uint16_t usage, int outLength, int featureLength) {
+        auto add = [&](int number, std::uint16_t page, std::uint16_t usage, int outLength, int featureLength,
+                       bool gatt = false) {
             EmulatedInterface e;
             e.mode = m.mode;
             e.instance = std::string(kInstancePrefix) + std::to_string(::getpid()) + "-" + std::to_string(serial) +
-                         "-m" + std::to_string(m.mode) + "-i" + std::to_string(number);
+                         "-m" + std::to_string(m.mode) + (gatt ? std::string("-gatt") : "-i" + std::to_string(number));
             InterfaceIdentity identity;
             identity.vendorId = m.vendorId;
             identity.productId = m.productId;
-            identity.interfaceNumber = number;
+            identity.interfaceNumber = gatt ? -1 : number;
+            identity.gatt = gatt;
             e.hardwareId = InterfaceHardwareId(identity);
             e.description = {m.vendorId,
                              m.productId,
                              static_cast<std::uint16_t>(releaseNumber),
                              page,
                              usage,
-                             static_cast<std::int16_t>(number),
+                             static_cast<std::int16_t>(identity.interfaceNumber),
                              static_cast<std::uint16_t>(outLength),
-                             static_cast<std::uint16_t>(featureLength)};
+                             static_cast<std::uint16_t>(featureLength),
+                             static_cast<std::uint16_t>(gatt ? kFlagGatt : 0),
+                             0};
             plan.push_back(std::move(e));
         };
         add(0, kGenericDesktopPage, kKeyboardUsage, kKeyboardOutputLength, 0);
         add(vendorNumber, kVendorUsagePage, kVendorUsage, outputLength, kFeatureLength);
         if (reportProtocol) add(kStreamingInterface, kVendorUsagePage, kVendorUsage, outputLength, kFeatureLength);
+        if (gattInterface) add(-1, kConsumerPage, kConsumerControlUsage, 0, 0, true);
     }
     return plan;
 }
@@ -164,8 +171,7 @@ bool EmulatorServer::Start(std::string& error) {
     m_control = m_wake < 0 ? -1 : Listen(m_folder, m_controlName, SOCK_STREAM, error);
     bool ok = m_control >= 0;
     for (std::size_t i = 0; ok && i < m_interfaces.size(); ++i) {
-        const int fd = Listen(m_folder, InterfaceSocketName(m_interfaces[i].instance, m_interfaces[i].hardwareId),
-                              SOCK_SEQPACKET, error);
+        const int fd = Listen(m_folder, m_interfaces[i].instance, SOCK_SEQPACKET, error);
         ok = fd >= 0;
         if (ok) m_listeners.push_back(fd);
     }
@@ -187,7 +193,7 @@ bool EmulatorServer::Start(std::string& error) {
 void EmulatorServer::Unlink() {
     if (!m_linked) return;
     for (const auto& i : m_interfaces)
-        ::unlink((m_folder + "/" + InterfaceSocketName(i.instance, i.hardwareId)).c_str());
+        ::unlink((m_folder + "/" + i.instance).c_str());
     ::unlink((m_folder + "/" + m_controlName).c_str());
     m_linked = false;
 }

@@ -34,9 +34,10 @@ struct EmulatedInterface {
 /// vendor interface), the vendor command interface (usage page 0xFF01, usage 1; its number
 /// from the mode's pattern, else 1) and, for report-protocol keyboards (device type up to
 /// 200), the vendor streaming interface MI_03. `outputLength` is the vendor interfaces'
-/// output report length.
+/// output report length. With `gattInterface` each mode also announces a consumer-control
+/// collection over Bluetooth LE HID-over-GATT (its path carries the service identifier).
 std::vector<EmulatedInterface> PlanInterfaces(int deviceType, const std::vector<ModeIdentity>& modes,
-                                              int releaseNumber, int outputLength);
+                                              int releaseNumber, int outputLength, bool gattInterface = false);
 
 /// Runs the sockets of one emulated keyboard on its own thread.
 class EmulatorServer {

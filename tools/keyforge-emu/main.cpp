@@ -29,9 +29,10 @@ constexpr long kStandardOutputLength = 65;
 const char kUsage[] =
     "Usage: keyforge-emu COMMAND ...\n"
     "  serve --keyboard NAME --mode M [--mode M ...] [--firmware 0xVVVV]\n"
-    "        [--output-length N] [--misbehave KIND] [--config FILE]\n"
+    "        [--output-length N] [--misbehave KIND] [--gatt] [--config FILE]\n"
     "                     emulate that keyboard of config.xml in the given connection\n"
-    "                     modes until SIGTERM or SIGINT unplugs it\n"
+    "                     modes until SIGTERM or SIGINT unplugs it; --gatt adds a\n"
+    "                     Bluetooth LE HID-over-GATT collection to each mode\n"
     "  log [--clear] [--keyboard NAME]\n"
     "                     every report received since start, oldest first:\n"
     "                     <mode> <out|set-feature|get-feature> <bytes>; --clear empties\n"
@@ -60,6 +61,7 @@ int Serve(Args& args) {
     Misbehaviour misbehaviour = Misbehaviour::None;
     if (const auto m = args.TakeOption("--misbehave"); m && !ParseMisbehaviour(*m, misbehaviour))
         throw CtlError("unknown misbehaviour: " + *m);
+    const bool gatt = args.TakeFlag("--gatt");
     const std::string config = args.TakeOption("--config").value_or(DeviceDescriptionPath());
     args.ExpectEnd();
 
@@ -93,7 +95,7 @@ int Serve(Args& args) {
     EmulatedKeyboard emulated(keyboard->name, keyboard->deviceType, modes, firmware);
     emulated.SetMisbehaviour(misbehaviour);
     EmulatorServer server(emulated, PlanInterfaces(keyboard->deviceType, identities, firmware,
-                                                   static_cast<int>(outputLength)));
+                                                   static_cast<int>(outputLength), gatt));
     std::string error;
     if (!server.Start(error)) throw CtlError(error);
     for (const std::string& path : server.Paths()) std::cout << "plugged in: " << path << "\n";

@@ -2,6 +2,7 @@
 // (arrival) and deleted when the emulator unplugs them (removal).
 #include "app/device/emulated/EmulatorHotplug.h"
 
+#include <dirent.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -11,6 +12,7 @@
 #include <climits>
 #include <cstring>
 
+#include "app/device/emulated/EmulatorTransport.h"
 #include "app/device/emulated/EmulatorWire.h"
 #include "app/store/Paths.h"
 
@@ -35,6 +37,17 @@ bool EmulatorHotplug::Start(DeviceChangeHandler handler) {
     if (m_inotify < 0 || m_wake < 0) return fail(std::string("inotify: ") + std::strerror(errno));
     if (::inotify_add_watch(m_inotify, folder.c_str(), IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE) < 0)
         return fail("cannot watch " + folder + ": " + std::strerror(errno));
+    m_folder = folder;
+    // Interfaces present now can be removed later.
+    m_paths.clear();
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        std::vector<std::string> names;
+        while (const dirent* entry = ::readdir(dir))
+            if (EmuWire::IsInterfaceSocketName(entry->d_name)) names.emplace_back(entry->d_name);
+        ::closedir(dir);
+        for (const std::string& name : names)
+            if (std::string path = PathOfSocket(name); !path.empty()) m_paths[name] = path;
+    }
     m_thread = std::thread([this, handler = std::move(handler)] { Run(handler); });
     return true;
 }
@@ -54,6 +67,12 @@ std::string EmulatorHotplug::ErrorText() const {
     return m_error;
 }
 
+std::string EmulatorHotplug::PathOfSocket(const std::string& name) const {
+    EmuWire::InterfaceDescription description{};
+    std::string path, error;
+    return DescribeEmulatedInterface(m_folder + "/" + name, description, path, error) ? path : std::string();
+}
+
 void EmulatorHotplug::Run(DeviceChangeHandler handler) {
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
     for (;;) {
@@ -68,11 +87,20 @@ void EmulatorHotplug::Run(DeviceChangeHandler handler) {
         for (ssize_t offset = 0; offset < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            if (event->len == 0) continue;
-            const std::string path = EmuWire::PathOfSocketName(event->name);
-            if (path.empty()) continue;  // control sockets and sockets not yet listening
-            const bool arrived = (event->mask & IN_MOVED_TO) != 0;
-            handler(arrived ? kDeviceArrival : kDeviceRemoveComplete, path);
+            // Control sockets and sockets not yet listening are no interfaces.
+            if (event->len == 0 || !EmuWire::IsInterfaceSocketName(event->name)) continue;
+            const std::string name = event->name;
+            if (event->mask & IN_MOVED_TO) {
+                // Renamed into place once listening, so it answers (unless already gone).
+                const std::string path = PathOfSocket(name);
+                if (path.empty()) continue;
+                m_paths[name] = path;
+                handler(kDeviceArrival, path);
+            } else if (const auto it = m_paths.find(name); it != m_paths.end()) {
+                const std::string path = it->second;
+                m_paths.erase(it);
+                handler(kDeviceRemoveComplete, path);
+            }
         }
     }
 }

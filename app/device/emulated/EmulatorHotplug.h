@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -20,10 +21,14 @@ public:
 
 private:
     void Run(DeviceChangeHandler handler);
+    std::string PathOfSocket(const std::string& name) const;
 
     std::thread m_thread;
     int m_inotify = -1;
     int m_wake = -1;
+    std::string m_folder;
+    // Socket name -> interface path, from arrival (a removed socket cannot be asked).
+    std::map<std::string, std::string> m_paths;
     mutable std::mutex m_errorMutex;
     std::string m_error;
 };

@@ -143,26 +143,35 @@ private:
 
 }  // namespace
 
+bool DescribeEmulatedInterface(const std::string& socketPath, InterfaceDescription& description, std::string& path,
+                               std::string& error) {
+    const int fd = ConnectTo(socketPath, error);
+    if (fd < 0) return false;
+    const bool described = Describe(fd, description, error);
+    ::close(fd);
+    if (!described) return false;
+    const auto slash = socketPath.rfind('/');
+    path = PathOf(slash == std::string::npos ? socketPath : socketPath.substr(slash + 1), description);
+    return true;
+}
+
 HidInterfaceList EmulatorTransport::Enumerate() {
     HidInterfaceList list;
     const std::string folder = SocketFolder();
     std::vector<std::string> names;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir))
-            if (!PathOfSocketName(entry->d_name).empty()) names.emplace_back(entry->d_name);
+            if (IsInterfaceSocketName(entry->d_name)) names.emplace_back(entry->d_name);
         ::closedir(dir);
     }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-        std::string error;
-        const int fd = ConnectTo(folder + "/" + name, error);
-        if (fd < 0) continue;  // left behind by an emulator that was killed
+        std::string error, path;
         InterfaceDescription description{};
-        const bool described = Describe(fd, description, error);
-        ::close(fd);
-        if (!described) continue;
+        // Sockets left behind by an emulator that was killed do not answer.
+        if (!DescribeEmulatedInterface(folder + "/" + name, description, path, error)) continue;
         HidInterfaceInfo info;
-        info.path = PathOfSocketName(name);
+        info.path = path;
         info.vendorId = description.vendorId;
         info.productId = description.productId;
         info.releaseNumber = description.releaseNumber;
@@ -182,6 +191,12 @@ std::unique_ptr<HidConnection> EmulatorTransport::Open(const std::string& path, 
     if (fd < 0) return nullptr;
     InterfaceDescription description{};
     if (!Describe(fd, description, error)) {
+        ::close(fd);
+        return nullptr;
+    }
+    // The instance names the socket; the rest of the path must describe it too.
+    if (PathOf(name, description) != path) {
+        error = "no such interface: " + path;
         ::close(fd);
         return nullptr;
     }

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "app/device/HidTransport.h"
+#include "app/device/emulated/EmulatorWire.h"
 
 namespace KeyForge {
 
@@ -18,5 +19,10 @@ public:
     HidInterfaceList Enumerate() override;
     std::unique_ptr<HidConnection> Open(const std::string& path, std::string& error) override;
 };
+
+/// Connects to an interface socket and asks for its description (bounded wait); on
+/// success `path` is the interface path. False with `error` when it does not answer.
+bool DescribeEmulatedInterface(const std::string& socketPath, EmuWire::InterfaceDescription& description,
+                               std::string& path, std::string& error);
 
 }  // namespace KeyForge

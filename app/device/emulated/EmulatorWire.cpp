@@ -15,25 +15,25 @@ std::string SocketFolder() {
     return "/tmp/keyforge-" + std::to_string(::getuid());
 }
 
-std::string InterfaceSocketName(std::string_view instance, std::string_view hardwareId) {
-    return std::string(instance) + "#" + std::string(hardwareId);
-}
-
-std::string PathOfSocketName(std::string_view name) {
-    if (name.substr(0, kInstancePrefix.size()) != kInstancePrefix) return {};
-    const auto hash = name.find('#');
-    if (hash == std::string_view::npos || hash + 1 >= name.size()) return {};
-    return InterfacePathOf(name.substr(hash + 1), name.substr(0, hash));
+bool IsInterfaceSocketName(std::string_view name) {
+    return name.size() > kInstancePrefix.size() && name.substr(0, kInstancePrefix.size()) == kInstancePrefix &&
+           name.find('/') == std::string_view::npos;
 }
 
 std::string SocketNameOfPath(std::string_view path) {
     const std::string instance = InterfaceInstance(path);
-    if (instance.substr(0, kInstancePrefix.size()) != kInstancePrefix) return {};
-    // Instances hold no '/' or '#', so the name stays inside the socket folder.
-    if (instance.find('/') != std::string::npos) return {};
-    const std::string hardware = InterfaceHardwarePart(path);
-    if (hardware.empty() || hardware.find('/') != std::string::npos) return {};
-    return InterfaceSocketName(instance, hardware);
+    // Instances hold no '/', so the name stays inside the socket folder.
+    return IsInterfaceSocketName(instance) ? instance : std::string();
+}
+
+std::string PathOf(std::string_view instance, const InterfaceDescription& description) {
+    InterfaceIdentity identity;
+    identity.vendorId = description.vendorId;
+    identity.productId = description.productId;
+    identity.interfaceNumber = description.interfaceNumber;
+    identity.gatt = (description.flags & kFlagGatt) != 0;
+    identity.instance = std::string(instance);
+    return BuildInterfacePath(identity);
 }
 
 }  // namespace KeyForge::EmuWire

@@ -21,11 +21,10 @@ inline constexpr std::string_view kControlPrefix = "ctl-";
 /// arrival is only seen when the interface already answers.
 inline constexpr std::string_view kPendingPrefix = ".pending-";
 
-/// The socket file of an interface: "<instance>#<hardware id>" in the socket folder.
-std::string InterfaceSocketName(std::string_view instance, std::string_view hardwareId);
-/// The interface path of a socket file name; "" when the name is no interface socket.
-std::string PathOfSocketName(std::string_view name);
-/// The socket file name of an emulated interface path; "" when the path is not emulated.
+/// True when a file name in the socket folder is an interface socket (named by its instance).
+bool IsInterfaceSocketName(std::string_view name);
+/// The socket file name of an emulated interface path (its instance); "" when the path is
+/// not emulated.
 std::string SocketNameOfPath(std::string_view path);
 
 /// Transfer kinds of a request.
@@ -63,8 +62,17 @@ struct InterfaceDescription {
     std::int16_t interfaceNumber;
     std::uint16_t outputReportLength;
     std::uint16_t featureReportLength;
+    std::uint16_t flags;  ///< kFlagGatt
+    std::uint16_t reserved;
 };
-static_assert(sizeof(InterfaceDescription) == 16);
+static_assert(sizeof(InterfaceDescription) == 20);
+
+/// The interface is a Bluetooth LE HID-over-GATT collection.
+inline constexpr std::uint16_t kFlagGatt = 0x0001;
+
+/// The interface path of the interface a socket describes: its hardware id (vendor and
+/// product ID, interface number, GATT service) and the instance the socket is named by.
+std::string PathOf(std::string_view instance, const InterfaceDescription& description);
 
 /// The largest message either side sends (a long output report and its header).
 inline constexpr std::size_t kMaxMessage = 4096;
