@@ -48,6 +48,10 @@ std::vector<KnownDevice> HidDeviceManager::KnownDevices() const {
 
 void HidDeviceManager::CloseAll() {
     std::lock_guard rescan(m_rescanMutex);
+    CloseAllLocked();
+}
+
+void HidDeviceManager::CloseAllLocked() {
     std::vector<Entry> open;
     std::shared_ptr<Channel> aux;
     {
@@ -88,6 +92,10 @@ bool HidDeviceManager::MatchesKnownLocked(const HidInterfaceInfo& info) const {
 
 void HidDeviceManager::Scan() {
     std::lock_guard rescan(m_rescanMutex);
+    ScanLocked();
+}
+
+void HidDeviceManager::ScanLocked() {
     HidInterfaceList list = EnumerateHid(m_transport);
     struct Opened {
         HidInterfaceInfo info;
@@ -147,13 +155,16 @@ void HidDeviceManager::Scan() {
 }
 
 RescanResult HidDeviceManager::Rescan(std::span<const KeyboardEntry> modeList) {
-    CloseAll();
-    Scan();
+    std::lock_guard rescan(m_rescanMutex);
+    CloseAllLocked();
+    ScanLocked();
     {
         std::lock_guard lock(m_mutex);
         m_active = true;
+        m_currentDeviceType = 0;
+        m_currentChosen = false;
+        m_currentIndex = -1;
     }
-    SetCurrentDeviceType(0);
     std::vector<OpenInterfaceInfo> collected;
     RescanResult result;
     result.devicePresent = CollectInterfaces(collected);

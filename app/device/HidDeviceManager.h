@@ -168,6 +168,9 @@ private:
         std::shared_ptr<Channel> channel;
     };
 
+    // The caller holds m_rescanMutex.
+    void CloseAllLocked();
+    void ScanLocked();
     int ChooseIndexLocked() const;
     std::shared_ptr<Channel> CurrentChannel();
     std::shared_ptr<Channel> AuxChannel();
@@ -178,7 +181,7 @@ private:
     void NoteError(const std::string& text);
 
     HidTransport& m_transport;
-    std::mutex m_rescanMutex;     // one scan or close at a time
+    std::mutex m_rescanMutex;     // one rescan, scan or close at a time
     mutable std::mutex m_mutex;   // guards everything below
     bool m_active = false;
     std::vector<Entry> m_open;

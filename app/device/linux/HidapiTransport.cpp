@@ -20,10 +20,12 @@ namespace {
 
 constexpr std::string_view kNodePrefix = "hidraw";
 
+// Started once per process; a failed start is tried again on the next call.
 bool InitHidapi() {
-    static std::once_flag once;
+    static std::mutex mutex;
     static bool ready = false;
-    std::call_once(once, [] { ready = hid_init() == 0; });
+    std::lock_guard lock(mutex);
+    if (!ready) ready = hid_init() == 0;
     return ready;
 }
 
