@@ -2,6 +2,8 @@
 // manager reports failure, keeps the failure text and recovers when it answers again.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/device/emulated/EmulatorTransport.h"
 #include "tests/device/EmulatorHarness.h"
 
@@ -50,6 +52,27 @@ TEST(MisbehavingKeyboard, FailuresAreReportedAndSurvived) {
         EXPECT_TRUE(manager.QueryVersion(version));
         EXPECT_EQ(version, 0x0105);
     }
+}
+
+TEST(MisbehavingKeyboard, LateRepliesAreNeverTakenForNewerOnes) {
+    TestUtil::RuntimeFolder runtime;
+    EmulatorTransport transport;
+    HidDeviceManager manager(transport);
+    const auto modes = TestUtil::SampleModeList();
+    manager.RegisterKnownDevices(modes);
+    TestUtil::InProcessKeyboard keyboard(TestUtil::kFullSizeType, {0}, 0x0105);
+    ASSERT_TRUE(manager.Rescan(modes).keyboardConnected);
+
+    keyboard.keyboard.SetMisbehaviour(Misbehaviour::LateReply);
+    const FeatureReport level{0x07, 0x23, 0x45, 0x67, 0x89, 1, 0, 0x40};
+    EXPECT_FALSE(manager.SendFeature(level));
+    EXPECT_NE(manager.LastError().find("did not answer"), std::string::npos) << manager.LastError();
+    // The late answer arrives while the keyboard behaves again; it must be passed over.
+    keyboard.keyboard.SetMisbehaviour(Misbehaviour::None);
+    std::this_thread::sleep_for(Emu::kLateReplyDelay - kEmulatorReplyTimeout + std::chrono::milliseconds(200));
+    int version = -1;
+    EXPECT_TRUE(manager.QueryVersion(version));
+    EXPECT_EQ(version, 0x0105);
 }
 
 TEST(EmulatedKeyboard, DecodesItsCommandsAndLogsEverything) {

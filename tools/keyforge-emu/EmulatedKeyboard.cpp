@@ -18,6 +18,7 @@ const struct {
     {Misbehaviour::ShortRead, "short-read"},
     {Misbehaviour::Error, "error"},
     {Misbehaviour::NoReply, "no-reply"},
+    {Misbehaviour::LateReply, "late-reply"},
 };
 
 std::string JsonString(const std::string& text) {
@@ -96,6 +97,7 @@ Response EmulatedKeyboard::HandleWrite(int mode, int number, std::span<const std
     case Misbehaviour::NoReply: r.reply = false; return r;
     case Misbehaviour::Error: r.result = -EIO; return r;
     case Misbehaviour::ShortRead: r.result = static_cast<int>(report.size() / 2); return r;
+    case Misbehaviour::LateReply: r.late = true; break;
     case Misbehaviour::None: break;
     }
     DecodeOutputCommand(m_state, report);
@@ -110,6 +112,7 @@ Response EmulatedKeyboard::HandleSetFeature(int mode, int number, std::span<cons
     switch (m_misbehaviour) {
     case Misbehaviour::NoReply: r.reply = false; return r;
     case Misbehaviour::Error: r.result = -EIO; return r;
+    case Misbehaviour::LateReply: r.late = true; break;
     case Misbehaviour::ShortRead:
     case Misbehaviour::None: break;
     }
@@ -140,6 +143,7 @@ Response EmulatedKeyboard::HandleGetFeature(int mode, int number, std::span<cons
     }
     if (r.data.size() > request.size()) r.data.resize(request.size());
     if (m_misbehaviour == Misbehaviour::ShortRead && r.data.size() > kShortReplyBytes) r.data.resize(kShortReplyBytes);
+    r.late = m_misbehaviour == Misbehaviour::LateReply;
     r.result = static_cast<int>(r.data.size());
     return r;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -23,9 +24,13 @@ enum class Misbehaviour {
     ShortRead,  ///< feature gets return 3 bytes, writes take half the report
     Error,      ///< every transfer fails with an I/O error
     NoReply,    ///< transfers are received and logged but never answered
+    LateReply,  ///< transfers take effect but are answered only after kLateReplyDelay
 };
 
-/// "none", "short-read", "error", "no-reply".
+/// How late a late reply comes: longer than the program waits for one.
+inline constexpr std::chrono::milliseconds kLateReplyDelay{1500};
+
+/// "none", "short-read", "error", "no-reply", "late-reply".
 const char* MisbehaviourName(Misbehaviour m);
 /// Parses a misbehaviour name; false for an unknown one.
 bool ParseMisbehaviour(const std::string& name, Misbehaviour& out);
@@ -52,6 +57,7 @@ struct KeyboardState {
 /// What the keyboard answers to one transfer.
 struct Response {
     bool reply = true;               ///< false: no answer at all
+    bool late = false;               ///< answer only after kLateReplyDelay
     int result = 0;                  ///< bytes taken or returned, or -errno
     std::vector<std::uint8_t> data;  ///< the report of a feature get
 };

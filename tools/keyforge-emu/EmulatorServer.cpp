@@ -10,8 +10,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "app/device/InterfacePath.h"
@@ -220,11 +222,18 @@ void EmulatorServer::Run() {
         fds.push_back({m_control, POLLIN, 0});
         for (int fd : m_listeners) fds.push_back({fd, POLLIN, 0});
         for (const Connection& c : connections) fds.push_back({c.fd, POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        int timeout = -1;
+        const auto now = std::chrono::steady_clock::now();
+        for (const DelayedReply& d : m_delayed) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(d.due - now).count();
+            timeout = static_cast<int>(std::max<long long>(0, timeout < 0 ? left : std::min<long long>(timeout, left)));
+        }
+        if (::poll(fds.data(), fds.size(), timeout) < 0) {
             if (errno == EINTR) continue;
             break;
         }
         if (fds[0].revents) break;
+        SendDueReplies();
         if (fds[1].revents & POLLIN) {
             const int fd = ::accept4(m_control, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) {
@@ -243,9 +252,10 @@ void EmulatorServer::Run() {
             Connection c = connections[i];
             bool closeIt = false;
             if (fds[firstConnection + i].revents) Serve(c, closeIt);
-            if (closeIt)
+            if (closeIt) {
+                std::erase_if(m_delayed, [&](const DelayedReply& d) { return d.fd == c.fd; });
                 ::close(c.fd);
-            else
+            } else
                 kept.push_back(c);
         }
         // Connections accepted in this round were not polled yet; keep them too.
@@ -286,10 +296,24 @@ void EmulatorServer::Serve(Connection& c, bool& closeIt) {
     }
     if (!response.reply) return;
     ReplyHeader reply{request.sequence, response.result, static_cast<std::uint32_t>(response.data.size())};
-    std::uint8_t out[sizeof reply + kMaxMessage];
-    std::memcpy(out, &reply, sizeof reply);
-    if (!response.data.empty()) std::memcpy(out + sizeof reply, response.data.data(), response.data.size());
-    if (::send(c.fd, out, sizeof reply + response.data.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN) closeIt = true;
+    std::vector<std::uint8_t> out(sizeof reply + response.data.size());
+    std::memcpy(out.data(), &reply, sizeof reply);
+    if (!response.data.empty()) std::memcpy(out.data() + sizeof reply, response.data.data(), response.data.size());
+    if (response.late) {
+        m_delayed.push_back({c.fd, std::chrono::steady_clock::now() + kLateReplyDelay, std::move(out)});
+        return;
+    }
+    if (::send(c.fd, out.data(), out.size(), MSG_NOSIGNAL) < 0 && errno != EAGAIN) closeIt = true;
+}
+
+void EmulatorServer::SendDueReplies() {
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(m_delayed, [&](const DelayedReply& d) {
+        if (d.due > now) return false;
+        // A connection that went away meanwhile is noticed on its next request.
+        [[maybe_unused]] const ssize_t n = ::send(d.fd, d.bytes.data(), d.bytes.size(), MSG_NOSIGNAL);
+        return true;
+    });
 }
 
 void EmulatorServer::ServeControl(int fd) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -63,6 +64,15 @@ private:
     void Run();
     void Serve(Connection& c, bool& closeIt);
     void ServeControl(int fd);
+    void SendDueReplies();
+
+    // A reply held back by the late-reply misbehaviour (server thread only).
+    struct DelayedReply {
+        int fd;
+        std::chrono::steady_clock::time_point due;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<DelayedReply> m_delayed;
     void Unlink();
 
     EmulatedKeyboard& m_keyboard;

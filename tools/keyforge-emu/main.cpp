@@ -40,7 +40,7 @@ const char kUsage[] =
     "  state [--keyboard NAME]\n"
     "                     the emulated keyboard's state as JSON\n"
     "  misbehave KIND [--keyboard NAME]\n"
-    "                     none, short-read, error or no-reply\n"
+    "                     none, short-read, error, no-reply or late-reply\n"
     "With several emulators running, --keyboard chooses one.\n";
 
 int Serve(Args& args) {
