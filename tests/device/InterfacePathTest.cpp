@@ -4,6 +4,7 @@
 
 #include "app/device/InterfacePath.h"
 #include "app/device/emulated/EmulatorWire.h"
+#include "app/device/linux/HidapiTransport.h"
 
 namespace KeyForge {
 namespace {
@@ -39,6 +40,26 @@ TEST(InterfacePath, BuiltFromTheNodesFacts) {
     EXPECT_EQ(InterfaceInstance(BuildInterfacePath(usb)), "hidraw3");
     EXPECT_EQ(InterfaceHardwarePart(BuildInterfacePath(usb)), "VID_1209&PID_0001&MI_02");
     EXPECT_EQ(InterfaceInstance("/dev/hidraw3"), "");
+}
+
+TEST(InterfacePath, HidrawNodesByBus) {
+    const struct {
+        HidrawNodeFacts facts;
+        const char* hardwareId;
+    } cases[] = {
+        {{"hidraw3", 0x1209, 0x0001, true, 2, false, false, 0}, "VID_1209&PID_0001&MI_02"},
+        {{"hidraw4", 0x1209, 0x0001, true, 0, false, false, 2}, "VID_1209&PID_0001&MI_00&COL02"},
+        // Classic Bluetooth HID (kernel) has no interface number and no GATT service.
+        {{"hidraw5", 0x1209, 0x0003, false, -1, true, false, 0}, "VID_1209&PID_0003"},
+        {{"hidraw6", 0x1209, 0x0003, false, -1, true, true, 0}, "{00001812-0000-1000-8000-00805F9B34FB}_VID_1209&PID_0003"},
+        // uhid alone (an emulated device of another kind) is no GATT interface.
+        {{"hidraw7", 0x1209, 0x0004, false, 3, false, true, 0}, "VID_1209&PID_0004"},
+    };
+    for (const auto& c : cases) {
+        const InterfaceIdentity identity = HidrawIdentity(c.facts);
+        EXPECT_EQ(InterfaceHardwareId(identity), c.hardwareId) << c.facts.node;
+        EXPECT_EQ(InterfaceInstance(BuildInterfacePath(identity)), c.facts.node);
+    }
 }
 
 TEST(InterfacePath, EmulatedSocketsAreNamedByInstanceAndStayInTheFolder) {

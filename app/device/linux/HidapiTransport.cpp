@@ -102,8 +102,18 @@ private:
 
 }  // namespace
 
-bool IsGattHidrawNode(const std::string& node, bool bluetoothBus) {
-    if (!bluetoothBus) return false;
+InterfaceIdentity HidrawIdentity(const HidrawNodeFacts& facts) {
+    InterfaceIdentity identity;
+    identity.vendorId = facts.vendorId;
+    identity.productId = facts.productId;
+    identity.interfaceNumber = facts.usb ? facts.usbInterface : -1;
+    identity.collection = facts.collection;
+    identity.gatt = facts.bluetooth && facts.uhid;
+    identity.instance = facts.node;
+    return identity;
+}
+
+bool IsUhidNode(const std::string& node) {
     char resolved[PATH_MAX];
     const std::string link = "/sys/class/hidraw/" + node + "/device";
     if (!::realpath(link.c_str(), resolved)) return false;
@@ -124,15 +134,17 @@ HidInterfaceList HidapiTransport::Enumerate() {
         const std::string node = NodeName(d->path);
         if (node.empty()) continue;
         const int collection = ++seen[d->path];
-        InterfaceIdentity identity;
-        identity.vendorId = d->vendor_id;
-        identity.productId = d->product_id;
-        identity.interfaceNumber = d->bus_type == HID_API_BUS_USB ? d->interface_number : -1;
-        identity.collection = perNode[d->path] > 1 ? collection : 0;
-        identity.gatt = IsGattHidrawNode(node, d->bus_type == HID_API_BUS_BLUETOOTH);
-        identity.instance = node;
+        HidrawNodeFacts facts;
+        facts.node = node;
+        facts.vendorId = d->vendor_id;
+        facts.productId = d->product_id;
+        facts.usb = d->bus_type == HID_API_BUS_USB;
+        facts.usbInterface = d->interface_number;
+        facts.bluetooth = d->bus_type == HID_API_BUS_BLUETOOTH;
+        facts.uhid = facts.bluetooth && IsUhidNode(node);
+        facts.collection = perNode[d->path] > 1 ? collection : 0;
         HidInterfaceInfo info;
-        info.path = BuildInterfacePath(identity);
+        info.path = BuildInterfacePath(HidrawIdentity(facts));
         info.vendorId = d->vendor_id;
         info.productId = d->product_id;
         info.releaseNumber = d->release_number;

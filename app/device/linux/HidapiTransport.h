@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/device/HidTransport.h"
+#include "app/device/InterfacePath.h"
 
 namespace KeyForge {
 
@@ -14,8 +15,24 @@ public:
     std::unique_ptr<HidConnection> Open(const std::string& path, std::string& error) override;
 };
 
-/// True when the hidraw node belongs to a Bluetooth LE HID-over-GATT device (the Bluetooth
-/// daemon creates those through uhid; classic Bluetooth HID comes from the kernel).
-bool IsGattHidrawNode(const std::string& node, bool bluetoothBus);
+/// What names a hidraw node's interface, as enumeration and hotplug read it.
+struct HidrawNodeFacts {
+    std::string node;           ///< "hidraw3"
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    bool usb = false;           ///< on the USB bus
+    int usbInterface = -1;      ///< bInterfaceNumber of the USB interface
+    bool bluetooth = false;     ///< on the Bluetooth bus
+    bool uhid = false;          ///< created from user space (the Bluetooth daemon does so for LE)
+    int collection = 0;         ///< 1-based top-level collection when the node has several, else 0
+};
+
+/// The identity a node's path is built from: the interface number only for USB, the
+/// HID-over-GATT service for Bluetooth nodes created through uhid (LE; classic Bluetooth
+/// HID comes from the kernel).
+InterfaceIdentity HidrawIdentity(const HidrawNodeFacts& facts);
+
+/// True when the node's sysfs device lies under uhid.
+bool IsUhidNode(const std::string& node);
 
 }  // namespace KeyForge

@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "app/device/InterfacePath.h"
+#include "app/device/linux/HidapiTransport.h"
 #include "app/device/linux/ReportDescriptor.h"
 
 namespace KeyForge {
@@ -37,22 +38,24 @@ std::string UdevHotplug::PathOfNode(udev_device* device) const {
     const char* hidId = udev_device_get_property_value(hid, "HID_ID");
     unsigned bus = 0, vendor = 0, product = 0;
     if (!hidId || std::sscanf(hidId, "%x:%x:%x", &bus, &vendor, &product) != 3) return {};
-    InterfaceIdentity identity;
-    identity.vendorId = static_cast<std::uint16_t>(vendor);
-    identity.productId = static_cast<std::uint16_t>(product);
-    identity.instance = sysname;
-    if (bus == kBusUsb) {
+    HidrawNodeFacts facts;
+    facts.node = sysname;
+    facts.vendorId = static_cast<std::uint16_t>(vendor);
+    facts.productId = static_cast<std::uint16_t>(product);
+    facts.usb = bus == kBusUsb;
+    if (facts.usb) {
         if (udev_device* intf = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_interface")) {
             if (const char* number = udev_device_get_sysattr_value(intf, "bInterfaceNumber"))
-                identity.interfaceNumber = static_cast<int>(std::strtol(number, nullptr, 16));
+                facts.usbInterface = static_cast<int>(std::strtol(number, nullptr, 16));
         }
     }
-    identity.gatt = bus == kBusBluetooth && std::strstr(udev_device_get_syspath(hid), "/uhid/") != nullptr;
+    facts.bluetooth = bus == kBusBluetooth;
+    facts.uhid = std::strstr(udev_device_get_syspath(hid), "/uhid/") != nullptr;
     // A node with several top-level collections arrives as its first one.
     std::ifstream file(std::string(udev_device_get_syspath(hid)) + "/report_descriptor", std::ios::binary);
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (ParseReportDescriptor(bytes).size() > 1) identity.collection = 1;
-    return BuildInterfacePath(identity);
+    if (ParseReportDescriptor(bytes).size() > 1) facts.collection = 1;
+    return BuildInterfacePath(HidrawIdentity(facts));
 }
 
 bool UdevHotplug::Start(DeviceChangeHandler handler) {
