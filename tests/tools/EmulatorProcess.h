@@ -1,5 +1,5 @@
-// A keyforge-emu process running beside a test: started with the test's folders, waited
-// for until its sockets answer, and unplugged with SIGTERM (bounded waits throughout).
+// Programs running beside a test (keyforge-emu serve, keyforgectl watch): started with the
+// test's environment, output to a file, stopped with SIGTERM (bounded waits throughout).
 #pragma once
 
 #include <fcntl.h>
@@ -22,13 +22,14 @@ extern char** environ;
 
 namespace KeyForge::TestUtil {
 
-class EmulatorProcess {
+class BackgroundProcess {
 public:
-    /// Starts `keyforge-emu serve ARGS` with XDG_RUNTIME_DIR = runtimeDir (this process's
-    /// environment must carry the same value, so the wait can see the emulator).
-    EmulatorProcess(const std::vector<std::string>& serveArgs, const std::string& outputFile) {
-        std::vector<std::string> argv = {BinFolder() + "keyforge-emu", "serve"};
-        argv.insert(argv.end(), serveArgs.begin(), serveArgs.end());
+    /// Starts BinFolder()/program with the arguments and this process's environment
+    /// (set XDG_RUNTIME_DIR and the rest with ScopedEnv first); stdout goes to outputFile.
+    BackgroundProcess(const std::string& program, const std::vector<std::string>& programArgs,
+                      const std::string& outputFile) {
+        std::vector<std::string> argv = {BinFolder() + program};
+        argv.insert(argv.end(), programArgs.begin(), programArgs.end());
         std::vector<char*> args;
         for (auto& a : argv) args.push_back(a.data());
         args.push_back(nullptr);
@@ -38,11 +39,11 @@ public:
         posix_spawn_file_actions_addopen(&actions, 2, (outputFile + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int rc = ::posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(rc, 0) << "cannot start keyforge-emu";
+        EXPECT_EQ(rc, 0) << "cannot start " << program;
         if (rc != 0) m_pid = -1;
         m_output = outputFile;
     }
-    ~EmulatorProcess() { Stop(); }
+    ~BackgroundProcess() { Stop(); }
 
     /// Waits (at most 5 s) until `count` emulators answer in the socket folder.
     static bool WaitForEmulators(std::size_t count) {
@@ -74,8 +75,18 @@ public:
         return m_exit;
     }
 
-    /// What the emulator printed (stdout).
+    /// What the program printed (stdout).
     std::string Output() const { return ReadFile(m_output); }
+
+    /// Waits (at most 5 s) until the output contains `text`.
+    bool WaitForOutput(const std::string& text) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (Output().find(text) != std::string::npos) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
 
 private:
     pid_t m_pid = -1;

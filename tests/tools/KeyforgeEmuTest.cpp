@@ -10,7 +10,7 @@
 namespace KeyForge {
 namespace {
 
-using TestUtil::EmulatorProcess;
+using TestUtil::BackgroundProcess;
 using TestUtil::ProcessResult;
 
 class EmulatedKeyboardCli : public ::testing::Test {
@@ -25,15 +25,20 @@ protected:
                                            {"LANG", "en_US.UTF-8"}},
                                     30);
     }
-    std::unique_ptr<EmulatorProcess> Serve(std::vector<std::string> args, std::size_t running = 1) {
-        auto p = std::make_unique<EmulatorProcess>(args, m_dir / ("emu" + std::to_string(++m_count) + ".out"));
-        EXPECT_TRUE(EmulatorProcess::WaitForEmulators(running)) << TestUtil::ReadFile(m_dir / ("emu" + std::to_string(m_count) + ".out.err"));
+    std::unique_ptr<BackgroundProcess> Serve(std::vector<std::string> args, std::size_t running = 1) {
+        args.insert(args.begin(), "serve");
+        const std::string out = m_dir / ("emu" + std::to_string(++m_count) + ".out");
+        auto p = std::make_unique<BackgroundProcess>("keyforge-emu", args, out);
+        EXPECT_TRUE(BackgroundProcess::WaitForEmulators(running)) << TestUtil::ReadFile(out + ".err");
         return p;
     }
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
     TestUtil::TempDir m_dir;
+    // Background programs inherit these.
     TestUtil::ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.Path()};
+    TestUtil::ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir / "config"};
+    TestUtil::ScopedEnv m_data{"XDG_DATA_HOME", m_dir / "data"};
     int m_count = 0;
 };
 
@@ -114,6 +119,34 @@ TEST_F(EmulatedKeyboardCli, MisbehavingKeyboardGivesAOneLineFailure) {
     EXPECT_EQ(firmware.err, "keyforgectl: the keyboard did not report its firmware version: Input/output error\n");
     EXPECT_EQ(Emu({"misbehave", "none"}).exitCode, 0);
     EXPECT_EQ(Ctl({"firmware"}).out, "0x0100\n");
+}
+
+TEST_F(EmulatedKeyboardCli, WatchSeesKeyboardsArriveAndLeave) {
+    BackgroundProcess watch("keyforgectl", {"watch"}, m_dir / "watch.out");
+    ASSERT_TRUE(watch.WaitForOutput("no keyboard connected\n")) << watch.Output();
+    auto emu = Serve({"--keyboard", "TK87-RGB", "--mode", "0"});
+    ASSERT_TRUE(watch.WaitForOutput("MI_02#")) << watch.Output();
+    ASSERT_TRUE(watch.WaitForOutput("rescan, TK87-RGB mode 0 connected\n")) << watch.Output();
+    EXPECT_EQ(emu->Stop(), 0);
+    ASSERT_TRUE(watch.WaitForOutput("rescan, no keyboard connected\n")) << watch.Output();
+    EXPECT_EQ(watch.Stop(), 0);
+
+    const std::string out = watch.Output();
+    // The keyboard collection and the streaming interface match no pattern; the command
+    // interface arrives last and its rescan finds the keyboard whole.
+    const auto arrival = out.find("arrival \\\\?\\HID#VID_1209&PID_0004&MI_02#");
+    ASSERT_NE(arrival, std::string::npos) << out;
+    EXPECT_EQ(out.find("rescan"), out.find(": rescan, TK87-RGB mode 0 connected", arrival) + 2) << "the first rescan";
+    const auto removal = out.find("removal \\\\?\\HID#VID_1209&PID_0004&MI_02#");
+    ASSERT_NE(removal, std::string::npos) << out;
+    EXPECT_NE(out.find(": rescan, no keyboard connected", removal), std::string::npos) << out;
+    for (const char* ignored : {"&MI_00#", "&MI_03#"}) {
+        for (const char* kind : {"arrival ", "removal "}) {
+            const auto at = out.find(std::string(kind) + "\\\\?\\HID#VID_1209&PID_0004" + ignored);
+            ASSERT_NE(at, std::string::npos) << kind << ignored << "\n" << out;
+            EXPECT_EQ(out.substr(out.find(": ", at), 9), ": ignored") << out;
+        }
+    }
 }
 
 TEST_F(EmulatedKeyboardCli, BadArgumentsAreRefused) {

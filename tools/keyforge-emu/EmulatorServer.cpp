@@ -118,10 +118,12 @@ std::vector<EmulatedInterface> PlanInterfaces(int deviceType, const std::vector<
                              0};
             plan.push_back(std::move(e));
         };
+        // The command interface comes last: its arrival starts the program's rescan, which
+        // then finds every other interface of the mode in place.
         add(0, kGenericDesktopPage, kKeyboardUsage, kKeyboardOutputLength, 0);
-        add(vendorNumber, kVendorUsagePage, kVendorUsage, outputLength, kFeatureLength);
-        if (reportProtocol) add(kStreamingInterface, kVendorUsagePage, kVendorUsage, outputLength, kFeatureLength);
         if (gattInterface) add(-1, kConsumerPage, kConsumerControlUsage, 0, 0, true);
+        if (reportProtocol) add(kStreamingInterface, kVendorUsagePage, kVendorUsage, outputLength, kFeatureLength);
+        add(vendorNumber, kVendorUsagePage, kVendorUsage, outputLength, kFeatureLength);
     }
     return plan;
 }

@@ -25,6 +25,7 @@ int RunAutostart(Args& args);
 // Keyboards and their connection (CmdDevices.cpp).
 int RunDevices(Args& args);
 int RunFirmware(Args& args);
+int RunWatch(Args& args);
 
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);

@@ -20,6 +20,9 @@ constexpr Command kCommands[] = {
     {"autostart", "autostart [on|off]         print or change start with the system", RunAutostart},
     {"devices", "devices                    scan: every keyboard mode of config.xml with its connection", RunDevices},
     {"firmware", "firmware                   the connected keyboard's firmware version", RunFirmware},
+    {"watch", "watch [--seconds N]        report keyboards arriving and leaving, rescanning as the\n"
+              "                           program does (until interrupted, or for N seconds)",
+     RunWatch},
 };
 
 void PrintHelp(std::ostream& out) {
