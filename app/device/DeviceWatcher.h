@@ -34,6 +34,7 @@ public:
 /// The system's watchers side by side: hidraw nodes (udev) and emulated keyboards.
 class SystemDeviceWatcher : public DeviceWatcher {
 public:
+    /// The udev watcher of hidraw nodes and the watcher of emulated keyboards.
     SystemDeviceWatcher();
     ~SystemDeviceWatcher() override;
     /// True when at least one watcher runs.

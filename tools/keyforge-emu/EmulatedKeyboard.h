@@ -65,10 +65,14 @@ struct Response {
 /// An emulated keyboard model, its state and its report log.
 class EmulatedKeyboard {
 public:
+    /// The keyboard of config.xml with that name and device type, plugged in in `modes`.
     EmulatedKeyboard(std::string name, int deviceType, std::vector<int> modes, int firmwareVersion);
 
+    /// The keyboard's name in config.xml.
     const std::string& Name() const { return m_name; }
+    /// Its device type: up to 200 report protocol, 201-299 feature protocol.
     int DeviceType() const { return m_deviceType; }
+    /// The connection modes it is plugged in with.
     const std::vector<int>& Modes() const { return m_modes; }
 
     /// An output report arrived on interface `number` of that connection mode.
@@ -88,7 +92,9 @@ public:
     /// The state as JSON (one object, ends with a line break).
     std::string StateJson() const;
 
+    /// From now on transfers go wrong that way (None: right again).
     void SetMisbehaviour(Misbehaviour m);
+    /// The current misbehaviour.
     Misbehaviour GetMisbehaviour() const;
     /// Changes the state under the keyboard's lock (tests prepare slot tables this way).
     template <class F>
@@ -113,9 +119,11 @@ private:
     std::map<std::pair<int, int>, long> m_receivedOn;  // (mode, interface number) -> reports
 };
 
-/// Decoding of the keyboard's commands (KeyboardCommands.cpp): applied to the state, may
-/// queue replies. Unknown commands are counted and otherwise ignored.
+/// Applies a feature report (report ID 7, command byte, six parameters) to the state; may
+/// queue replies for the gets that follow. Unknown commands are counted and ignored.
 void DecodeFeatureCommand(KeyboardState& state, std::span<const std::uint8_t> report);
+/// Applies an output report (report ID 0, command byte, parameters) to the state. Unknown
+/// commands are counted and ignored. Both decoders are tables in KeyboardCommands.cpp.
 void DecodeOutputCommand(KeyboardState& state, std::span<const std::uint8_t> report);
 
 /// Upper-case hex pairs separated by spaces.

@@ -43,6 +43,7 @@ std::vector<EmulatedInterface> PlanInterfaces(int deviceType, const std::vector<
 /// Runs the sockets of one emulated keyboard on its own thread.
 class EmulatorServer {
 public:
+    /// Serves `keyboard` (which must outlive the server) on the planned interfaces.
     EmulatorServer(EmulatedKeyboard& keyboard, std::vector<EmulatedInterface> interfaces);
     ~EmulatorServer();
     EmulatorServer(const EmulatorServer&) = delete;
