@@ -2,6 +2,12 @@
 // and the failure text.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "app/device/HidTransport.h"
@@ -115,6 +121,27 @@ TEST(HidTransport, EachBackendOpensOnlyItsOwnPaths) {
     CloseHid(connection);
     EXPECT_EQ(connection, nullptr);
     EXPECT_EQ(OpenHidPath(system, hidraw), nullptr);
+}
+
+TEST(HidTransport, SocketsOfAKilledEmulatorAreSkippedAndCleanedUp) {
+    TestUtil::RuntimeFolder runtime;
+    const std::string folder = EmuWire::SocketFolder();
+    std::filesystem::create_directories(folder);
+    // A socket nobody listens on any more, as a killed emulator leaves it.
+    const std::string stale = folder + "/emu-999999-1-m0-i2";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, stale.c_str(), stale.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+    ASSERT_TRUE(std::filesystem::exists(stale));
+
+    EmulatorTransport emulator;
+    EXPECT_TRUE(emulator.Enumerate().empty());
+    TestUtil::InProcessKeyboard keyboard(TestUtil::kFullSizeType, {0});
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_EQ(emulator.Enumerate().size(), 2u);
 }
 
 }  // namespace
