@@ -39,8 +39,8 @@ TEST(DeviceConcurrency, UnplugWhileSendingAndRescanning) {
     std::thread audio = loop([&] { return manager.SendFeature({0x07, 0x23, 0x45, 0x67, 0x89, 1, 0, 0x40}); });
 
     std::this_thread::sleep_for(30ms);
-    std::vector<std::string> firstLog = keyboard->keyboard.Log();
     keyboard->Unplug();
+    const std::vector<std::string> firstLog = keyboard->keyboard.Log();
     const RescanResult gone = manager.Rescan(modes);
     EXPECT_FALSE(gone.keyboardConnected);
     std::this_thread::sleep_for(20ms);
@@ -58,8 +58,9 @@ TEST(DeviceConcurrency, UnplugWhileSendingAndRescanning) {
     EXPECT_GT(sent.load(), 0);
     EXPECT_GT(failedWhileGone, 0) << "sends fail while the keyboard is away";
     EXPECT_GT(keyboard->keyboard.Log().size(), 0u) << "sends work again after the rescan";
-    // Every report reached the keyboard whole.
-    for (const auto* log : {&firstLog}) {
+    // Every report reached the keyboard whole, before the unplug and after the replug.
+    const std::vector<std::string> secondLog = keyboard->keyboard.Log();
+    for (const auto* log : {&firstLog, &secondLog}) {
         for (const std::string& line : *log) {
             const bool out = line.rfind("0 out ", 0) == 0 && line.size() == 6 + 65 * 3 - 1;
             const bool feature = line.rfind("0 set-feature ", 0) == 0 && line.size() == 14 + 8 * 3 - 1;
