@@ -18,6 +18,8 @@ struct HidDeviceManager::Channel {
 
 namespace {
 
+using namespace Protocol;
+
 void Pause(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
 
 }  // namespace
@@ -375,14 +377,14 @@ bool HidDeviceManager::ReadTable(const FeatureReport& request, SlotTableBytes& r
         // The rest of the buffer keeps the previous reply, as the keyboard expects.
         buffer[0] = kFeatureReportId;
         buffer[1] = kCmdReadSlotTables;
-        buffer[2] = 0x01;
+        buffer[2] = kReadSlotTablesArg;
         Pause(kFeaturePause);
         if (!channel->connection) {
             complete = false;
             continue;
         }
         if (GetFeatureReport(*channel->connection, buffer) > 0) {
-            std::copy(buffer.begin() + 1, buffer.end(), result.begin() + 7 * i);
+            std::copy(buffer.begin() + 1, buffer.end(), result.begin() + kSlotTableChunk * static_cast<std::size_t>(i));
         } else {
             NoteError(HidErrorText(*channel->connection));
             complete = false;

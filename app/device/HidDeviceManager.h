@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/device/HidTransport.h"
+#include "app/device/KeyboardProtocol.h"
 #include "app/store/DeviceDescription.h"
 
 namespace KeyForge {
@@ -38,16 +39,8 @@ inline constexpr std::chrono::milliseconds kPayloadRetryPause{32};
 inline constexpr std::uint16_t kVendorUsagePage = 0xFF01;
 inline constexpr std::uint16_t kVendorUsage = 0x0001;
 
-/// Feature reports of the keyboard carry this report ID.
-inline constexpr std::uint8_t kFeatureReportId = 0x07;
-/// Feature command: read the slot tables (07 FB 01, then four gets of 7 bytes each).
-inline constexpr std::uint8_t kCmdReadSlotTables = 0xFB;
-/// Feature command: report the firmware version (07 FD; the reply carries it in bytes 1-2).
-inline constexpr std::uint8_t kCmdQueryVersion = 0xFD;
-/// The slot tables arrive as four replies of 7 bytes.
-inline constexpr int kSlotTableReads = 4;
-inline constexpr std::size_t kSlotTableSize = 28;
-using SlotTableBytes = std::array<std::uint8_t, kSlotTableSize>;
+/// The slot tables as ReadTable fills them (layout in KeyboardProtocol.h).
+using SlotTableBytes = std::array<std::uint8_t, Protocol::kSlotTableSize>;
 /// A wireless payload: 64 bytes that travel behind report ID 0.
 inline constexpr std::size_t kPayloadSize = 64;
 using Payload = std::array<std::uint8_t, kPayloadSize>;

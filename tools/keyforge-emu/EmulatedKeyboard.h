@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "app/device/KeyboardProtocol.h"
+
 namespace KeyForge::Emu {
 
 /// How the keyboard misbehaves on transfers (to test the program's failure handling).
@@ -35,9 +37,8 @@ const char* MisbehaviourName(Misbehaviour m);
 /// Parses a misbehaviour name; false for an unknown one.
 bool ParseMisbehaviour(const std::string& name, Misbehaviour& out);
 
-/// The keyboard's side of the feature protocol's slot tables.
-inline constexpr int kMacroSlots = 13;
-inline constexpr int kKeySlots = 10;
+using Protocol::kKeySlots;
+using Protocol::kMacroSlots;
 
 /// One key slot: the key it changes and the function it gives the key.
 struct KeySlot {

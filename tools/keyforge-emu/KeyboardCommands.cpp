@@ -9,16 +9,9 @@ namespace KeyForge::Emu {
 
 namespace {
 
-// Feature reports carry report ID 7; output reports report ID 0.
-constexpr std::uint8_t kFeatureReportId = 0x07;
-constexpr std::uint8_t kOutputReportId = 0x00;
+using namespace Protocol;
+
 constexpr std::size_t kFeatureSize = 8;
-// The slot tables travel as 28 bytes: byte 0 unused, 1-13 the key codes of the macro
-// slots, 14-23 those of the key slots, 24-27 unused; in four replies of 7 bytes.
-constexpr std::size_t kSlotTableSize = 28;
-constexpr std::size_t kSlotTableChunk = 7;
-constexpr std::size_t kFirstMacroSlotByte = 1;
-constexpr std::size_t kFirstKeySlotByte = 14;
 
 using Report = std::span<const std::uint8_t>;
 
@@ -36,7 +29,7 @@ void QueueReply(KeyboardState& state, std::span<const std::uint8_t> body) {
 
 // 07 FB 01: the slot tables, read by the four gets that follow.
 void ReadSlotTables(KeyboardState& state, Report report) {
-    if (report[2] != 0x01) {
+    if (report[2] != kReadSlotTablesArg) {
         ++state.unknownCommands;
         return;
     }
@@ -58,8 +51,8 @@ void ReportVersion(KeyboardState& state, Report) {
 }
 
 constexpr Handler kFeatureHandlers[] = {
-    {0xFB, ReadSlotTables},
-    {0xFD, ReportVersion},
+    {kCmdReadSlotTables, ReadSlotTables},
+    {kCmdQueryVersion, ReportVersion},
 };
 
 // The report protocol's commands (key map, macros, lighting) join this table.
