@@ -358,7 +358,7 @@ bool HidDeviceManager::WritePayload(const Payload& payload) {
     const std::shared_ptr<Channel> channel = CurrentChannel();
     if (!channel) return false;
     OutputReport report{};
-    report[0] = 0;
+    report[0] = kOutputReportId;
     std::copy(payload.begin(), payload.end(), report.begin() + 1);
     if (WriteOnce(*channel, report) > 0) return true;
     Pause(kPayloadRetryPause);
