@@ -89,6 +89,9 @@ TEST(SQLiteWrappers, StatementIsReusableAfterAFailedStep) {
         st.BindText(1, "same");
         EXPECT_EQ(st.Step(), attempt == 0 ? kSqliteDone : 19) << "19 is a constraint failure";
     }
+    EXPECT_EQ(st.Finalize(), 19) << "the finalise repeats the step's failure";
+    EXPECT_FALSE(st.HasHandle());
+    EXPECT_EQ(st.Finalize(), kSqliteOk) << "nothing left to finalise";
     ASSERT_EQ(db.Prepare(st, "SELECT v FROM t"), kSqliteOk);
     ASSERT_EQ(st.Step(), kSqliteRow);
     EXPECT_STREQ(st.ColumnText(0), "same");
