@@ -77,10 +77,16 @@ TEST_F(StoreThreads, ModelSwitchWhileTheWorkerReads) {
         std::vector<ProfileRecord> profiles;
         while (!stop.load()) store.GetProfiles(profiles);
     });
-    for (int i = 0; i < 50; ++i) {
+    std::vector<ProfileRecord> profiles;
+    int wrongFile = 0;
+    for (int i = 0; i < 200; ++i) {
         store.CloseStore();
-        store.OpenDeviceStore(DataFolder(), i % 2 ? "VX9-RGB" : "Other");
+        const bool nine = i % 2 == 1;
+        if (!store.OpenDeviceStore(DataFolder(), nine ? "VX9-RGB" : "Other")) ++wrongFile;
+        // A close that failed under a running read would leave the old file connected.
+        if (store.GetProfiles(profiles) != (nine ? 1 : 0)) ++wrongFile;
     }
+    EXPECT_EQ(wrongFile, 0);
     stop = true;
     worker.join();
     EXPECT_EQ(Sqlite3("VX9-RGB", "SELECT name FROM t_profile_data"), "Nine\n");
