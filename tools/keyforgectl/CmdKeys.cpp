@@ -24,6 +24,23 @@ bool IsKeyFunctionType(int type) {
 constexpr int kShortcutType = 7;
 constexpr int kShortcutCount = 15;
 
+// What macro_value may hold for each type, as the program itself writes it; the
+// empty text when the value fits.
+std::string ValueProblem(int type, int value) {
+    switch (type) {
+        case 1: return value == 1 ? "" : "a disabled key has value 1";
+        case 2: return value >= 1 && value < 500 ? "" : "a key code (type 2) lies between 1 and 499";
+        case 12: return value >= 500 ? "" : "a function code of type 12 is 500 or more";
+        case 5:
+            return value == 1 || value == 2 || value == 3 || value == 7 || value == 8
+                       ? ""
+                       : "a mouse button (type 5) is 1, 2, 3, 7 or 8";
+        case kShortcutType:
+            return value >= 1 && value <= kShortcutCount ? "" : "shortcut out of range (1 to 15): " + std::to_string(value);
+        default: return "";
+    }
+}
+
 int TakeLayer(Args& args) {
     const std::optional<std::string> layer = args.TakeOption("--layer");
     // Every key has a base layer (0) and an Fn layer (1).
@@ -81,8 +98,8 @@ int RunKey(Args& args) {
             throw CtlError("unknown function type: " + std::to_string(record.macro_type));
         if (record.macro_value == 0 && record.macro_value2 == 0)
             throw CtlError("value and value2 are both 0, which is the default function: use key reset");
-        if (record.macro_type == kShortcutType && (record.macro_value < 1 || record.macro_value > kShortcutCount))
-            throw CtlError("shortcut out of range (1 to 15): " + std::to_string(record.macro_value));
+        if (const std::string problem = ValueProblem(record.macro_type, record.macro_value); !problem.empty())
+            throw CtlError(problem);
         CheckText(record.macro_desc, "description", true);
 
         DataStore& store = OpenStoreOf(deviceType);
