@@ -22,6 +22,10 @@ int RunText(Args& args);
 int RunLanguage(Args& args);
 int RunAutostart(Args& args);
 
+// Keyboard descriptions and layouts (CmdKeyboards.cpp).
+int RunKeyboards(Args& args);
+int RunLayout(Args& args);
+
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);
 

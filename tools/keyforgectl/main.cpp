@@ -18,6 +18,10 @@ constexpr Command kCommands[] = {
     {"text", "text N                     language text N of the current language", RunText},
     {"language", "language [ID]              print the interface language, or set it", RunLanguage},
     {"autostart", "autostart [on|off]         print or change start with the system", RunAutostart},
+    {"keyboards", "keyboards                  the keyboards of config.xml with their connection modes", RunKeyboards},
+    {"layout", "layout TYPE                the keyboard model of device type TYPE (pages, light modes,\n"
+               "                           picture, keys and key grid)",
+     RunLayout},
 };
 
 void PrintHelp(std::ostream& out) {
