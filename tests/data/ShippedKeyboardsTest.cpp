@@ -66,8 +66,13 @@ std::set<int> TextNumbers(const std::string& path) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[') inSection = line == "[KB.DIALOG]";
         const std::size_t eq = line.find('=');
-        if (!inSection || eq == std::string::npos || eq == 0) continue;
-        const int n = std::stoi(line.substr(0, eq));
+        if (!inSection || line.empty() || line.front() == ';' || eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        if (key.empty() || key.find_first_not_of("0123456789") != std::string::npos) {
+            ADD_FAILURE() << path << ": key " << key << " is no text number";
+            continue;
+        }
+        const int n = std::stoi(key);
         EXPECT_TRUE(numbers.insert(n).second) << path << ": text " << n << " twice";
         EXPECT_FALSE(ReadIniText(kTextSection, std::to_string(n), path).empty()) << path << ": text " << n << " empty";
     }
