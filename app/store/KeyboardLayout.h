@@ -47,7 +47,9 @@ bool LoadKeyboardLayout(const DeviceDescription& description, int deviceType, Ke
 /// The description load: reads <programFolder>config.xml into `description` (emptied
 /// first) and then loads the layout of kStartupDeviceType. True only when both files
 /// were read; a missing config.xml leaves the lists empty and still runs the layout
-/// load, which then finds no keyboard and leaves the key model as it was.
+/// load, which then finds no keyboard and leaves the key model as it was. The caller
+/// then registers description.modes with the device manager, adds description.keyboards
+/// to the device selector and subscribes to hotplug.
 bool LoadKeyboardDescription(const std::string& programFolder, DeviceDescription& description,
                              KeyboardModel& model, KeyboardStoreSwitch* store);
 
