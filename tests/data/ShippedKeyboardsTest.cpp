@@ -1,9 +1,11 @@
 // The keyboards that ship with the program: config.xml, the layouts, the pictures and
 // the language files laid beside the binaries must fit together.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -135,6 +137,49 @@ TEST(ShippedKeyboards, EveryKeyHasItsOwnCodeIndexCellAndPlaceOnThePicture) {
             for (std::uint8_t cell : row) filled += cell != kNoKeyCell;
         EXPECT_EQ(filled, cells) << "two keys share a grid cell";
         EXPECT_EQ(codes.count(kFixedKeyCode), 1u) << "the Fn key cannot be reassigned";
+    }
+}
+
+// A decoded picture whose pixels can be read; empty when the file is no PNG.
+class Picture {
+public:
+    explicit Picture(const std::string& path) : m_surface(cairo_image_surface_create_from_png(path.c_str())) {}
+    ~Picture() { cairo_surface_destroy(m_surface); }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+    bool Loaded() const { return cairo_surface_status(m_surface) == CAIRO_STATUS_SUCCESS; }
+    /// Brightness (the largest of red, green and blue) of a pixel.
+    int Brightness(int x, int y) const {
+        const unsigned char* data = cairo_image_surface_get_data(m_surface);
+        const int stride = cairo_image_surface_get_stride(m_surface);
+        std::uint32_t argb;
+        std::memcpy(&argb, data + y * stride + x * 4, 4);
+        return static_cast<int>(std::max({(argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF}));
+    }
+
+private:
+    cairo_surface_t* m_surface;
+};
+
+TEST(ShippedKeyboards, KeyCapsOnThePictureAreTheKeyRectangles) {
+    // Inside a rectangle lies a key cap; two pixels outside it, the dark plate.
+    constexpr int kPlate = 0x20;
+    for (const KeyboardModel& m : LoadShipped().models) {
+        SCOPED_TRACE(m.keyboardName);
+        const Picture picture(TestUtil::BinFolder() + m.picture.ImagePath());
+        ASSERT_TRUE(picture.Loaded());
+        for (const KeyItem& k : m.keyItems) {
+            SCOPED_TRACE(k.description);
+            const KeyRect& r = k.rect;
+            const int cx = (r.left + r.right) / 2;
+            const int cy = (r.top + r.bottom) / 2;
+            EXPECT_GT(picture.Brightness(cx, r.top + 6), kPlate + 0x10) << "no cap inside the rectangle";
+            EXPECT_GT(picture.Brightness(r.left + 6, cy), kPlate + 0x10);
+            EXPECT_LE(picture.Brightness(r.left - 2, cy), kPlate) << "cap wider than the rectangle";
+            EXPECT_LE(picture.Brightness(r.right + 1, cy), kPlate);
+            EXPECT_LE(picture.Brightness(cx, r.top - 2), kPlate) << "cap taller than the rectangle";
+            EXPECT_LE(picture.Brightness(cx, r.bottom + 1), kPlate);
+        }
     }
 }
 
