@@ -35,6 +35,9 @@ int RunKey(Args& args);
 int RunMacros(Args& args);
 int RunMacro(Args& args);
 int RunLights(Args& args);
+// Keyboard descriptions and layouts (CmdKeyboards.cpp).
+int RunKeyboards(Args& args);
+int RunLayout(Args& args);
 
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);

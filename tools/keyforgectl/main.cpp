@@ -46,6 +46,10 @@ constexpr Command kCommands[] = {
               "                           append a step (type 2 key down, 3 key up)",
      RunMacro},
     {"lights", "lights [--profile ID]      list the lighting records of a profile", RunLights},
+    {"keyboards", "keyboards                  the keyboards of config.xml with their connection modes", RunKeyboards},
+    {"layout", "layout TYPE                the keyboard model of device type TYPE (pages, light modes,\n"
+               "                           picture, keys and key grid)",
+     RunLayout},
 };
 
 void PrintHelp(std::ostream& out) {
