@@ -20,9 +20,11 @@ namespace {
 
 using namespace Protocol;
 
-void Pause(std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }
-
 }  // namespace
+
+void SleepPause(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
+
+void HidDeviceManager::SetPauseFunction(PauseFunction pause) { m_pause = pause ? std::move(pause) : SleepPause; }
 
 HidDeviceManager::HidDeviceManager(HidTransport& transport) : m_transport(transport) {}
 
@@ -323,7 +325,7 @@ bool HidDeviceManager::SetFeatureOn(Channel& channel, const FeatureReport& repor
 bool HidDeviceManager::SendFeaturePaced(const FeatureReport& report) {
     const std::shared_ptr<Channel> channel = CurrentChannel();
     if (!channel) return false;
-    Pause(kFeaturePause);
+    m_pause(kFeaturePause);
     std::lock_guard send(channel->sendMutex);
     return SetFeatureOn(*channel, report);
 }
@@ -339,7 +341,7 @@ bool HidDeviceManager::WriteReport(const OutputReport& report) {
     const std::shared_ptr<Channel> channel = CurrentChannel();
     if (!channel) return false;
     if (WriteOnce(*channel, report) > 0) return true;
-    Pause(kReportRetryPause);
+    m_pause(kReportRetryPause);
     return WriteOnce(*channel, report) > 0;
 }
 
@@ -348,7 +350,7 @@ bool HidDeviceManager::WriteAuxReport(const OutputReport& report) {
     if (!channel) return false;
     if (WriteOnce(*channel, report) <= 0) {
         // The colour stream goes on with its next chunk whatever the retry gives.
-        Pause(kReportRetryPause);
+        m_pause(kReportRetryPause);
         WriteOnce(*channel, report);
     }
     return true;
@@ -361,7 +363,7 @@ bool HidDeviceManager::WritePayload(const Payload& payload) {
     report[0] = kOutputReportId;
     std::copy(payload.begin(), payload.end(), report.begin() + 1);
     if (WriteOnce(*channel, report) > 0) return true;
-    Pause(kPayloadRetryPause);
+    m_pause(kPayloadRetryPause);
     return WriteOnce(*channel, report) > 0;
 }
 
@@ -378,7 +380,7 @@ bool HidDeviceManager::ReadTable(const FeatureReport& request, SlotTableBytes& r
         buffer[0] = kFeatureReportId;
         buffer[1] = kCmdReadSlotTables;
         buffer[2] = kReadSlotTablesArg;
-        Pause(kFeaturePause);
+        m_pause(kFeaturePause);
         if (!channel->connection) {
             complete = false;
             continue;
@@ -400,13 +402,13 @@ bool HidDeviceManager::QueryVersion(int& version) {
     request[0] = kFeatureReportId;
     request[1] = kCmdQueryVersion;
     std::lock_guard send(channel->sendMutex);
-    Pause(kFeaturePause);
+    m_pause(kFeaturePause);
     if (!SetFeatureOn(*channel, request)) return false;
-    Pause(kFeaturePause);
+    m_pause(kFeaturePause);
     FeatureReport reply = request;
     int got = channel->connection ? GetFeatureReport(*channel->connection, reply) : -1;
     if (got > 0 && reply[0] != kFeatureReportId) {
-        Pause(kFeaturePause);
+        m_pause(kFeaturePause);
         got = channel->connection ? GetFeatureReport(*channel->connection, reply) : -1;
     }
     if (got <= 0) {

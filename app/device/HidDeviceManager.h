@@ -16,6 +16,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -34,6 +35,11 @@ inline constexpr std::chrono::milliseconds kFeaturePause{16};
 inline constexpr std::chrono::milliseconds kReportRetryPause{10};
 /// Pause before the single retry of a failed wireless payload.
 inline constexpr std::chrono::milliseconds kPayloadRetryPause{32};
+
+/// Waits the given time; the manager and the keyboard commands pace the keyboard with it.
+using PauseFunction = std::function<void(std::chrono::milliseconds)>;
+/// The real pause: sleeps the calling thread.
+void SleepPause(std::chrono::milliseconds duration);
 
 /// Vendor interfaces are the top-level collections with this usage page and usage.
 inline constexpr std::uint16_t kVendorUsagePage = 0xFF01;
@@ -154,6 +160,10 @@ public:
     /// The text of the last transport failure ("" until one happened).
     std::string LastError() const;
 
+    /// Replaces the pause between reports (tests pass one that records instead of
+    /// sleeping). Set it before the first send; it is not guarded.
+    void SetPauseFunction(PauseFunction pause);
+
 private:
     struct Channel;
     struct Entry {
@@ -185,6 +195,7 @@ private:
     std::shared_ptr<Channel> m_aux;
     std::string m_auxPath;
     std::string m_lastError;
+    PauseFunction m_pause = SleepPause;
 };
 
 }  // namespace KeyForge

@@ -195,6 +195,7 @@ std::string EmulatedKeyboard::StateJson() const {
                 ", \"function\": " + std::to_string(m_state.keySlots[i].function) + "}";
     }
     json += "],\n";
+    json += ProtocolStateJson(m_state);
     json += "  \"pending_replies\": " + std::to_string(m_state.pendingReplies.size()) + ",\n";
     json += "  \"unknown_commands\": " + std::to_string(m_state.unknownCommands) + ",\n";
     json += "  \"reports_received\": " + std::to_string(m_received) + ",\n";

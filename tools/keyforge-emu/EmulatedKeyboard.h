@@ -46,6 +46,63 @@ struct KeySlot {
     std::uint8_t function = 0;
 };
 
+/// One step of a macro slot (feature protocol): key code and delay byte.
+struct SlotStep {
+    std::uint8_t code = 0;
+    std::uint8_t delay = 0;  ///< bit 7 release, bits 6-5 unit code, bits 4-0 count
+};
+
+/// What a macro slot plays (feature protocol).
+struct MacroSlotContent {
+    int playTimes = 0;
+    std::vector<SlotStep> steps;
+};
+
+/// The light mode and its parameters as the feature protocol set them.
+struct FeatureLight {
+    bool set = false;
+    bool wireless = false;  ///< came as a wireless payload
+    int mode = 0;           ///< 1-based (the wire carries mode - 1)
+    int colourIndex = 0;
+    int direction = 0;
+    int speed = 0;
+    int brightness = 0;
+    int option = 0;
+};
+
+/// The light parameters as the report protocol set them (00 89).
+struct ReportLight {
+    bool set = false;
+    int flags = 0;  ///< direction << 4 | 0x40 colourful | speed
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    int brightness = 0;
+};
+
+/// The custom slot chosen with 07 FF FF.
+struct CustomSlotChoice {
+    bool set = false;
+    int mode = 0;  ///< 1-based
+    int brightness = 0;
+    int speed = 0;
+    int option = 0;
+};
+
+/// A macro block of the report protocol as its chunks filled it.
+struct MacroBlockContent {
+    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(Protocol::kMacroBlockSize, 0);
+    std::size_t length = 0;  ///< the end of the furthest chunk received
+};
+
+/// The music levels received.
+struct MusicLevels {
+    long count = 0;
+    int option = 0;
+    int colourIndex = 0;
+    int level = 0;  ///< the last one
+};
+
 /// Everything the keyboard's commands read and change.
 struct KeyboardState {
     int firmwareVersion = 0x0100;
@@ -53,7 +110,32 @@ struct KeyboardState {
     std::array<KeySlot, kKeySlots> keySlots{};
     std::deque<std::vector<std::uint8_t>> pendingReplies;  ///< answers for the next feature gets
     int unknownCommands = 0;
+
+    // Feature protocol.
+    std::array<MacroSlotContent, kMacroSlots> macroSlotContent{};
+    bool macroTransferOpen = false;           ///< a 07 F1 block is arriving
+    std::vector<std::uint8_t> macroTransfer;  ///< its bytes so far
+    int slotsOutOfRange = 0;                  ///< slot numbers beyond the tables (ignored)
+    FeatureLight light;
+    CustomSlotChoice customSlot;
+    MusicLevels music;
+
+    // Report protocol.
+    ReportLight reportLight;
+    std::array<std::uint8_t, Protocol::kKeyMapSize> keyMap{};  ///< (code, kind) by key index
+    std::map<int, MacroBlockContent> macroBlocks;               ///< by macro slot
+    std::array<std::uint8_t, Protocol::kKeyColourTableSize> keyColours{};
+    bool streaming = false;
+    long frames = 0;  ///< complete frames received
+    std::array<std::uint8_t, Protocol::kFrameTableSize> frame{};      ///< the frame arriving
+    std::array<std::uint8_t, Protocol::kFrameTableSize> lastFrame{};  ///< the last complete one
+    int chunksOutOfRange = 0;  ///< chunks that pointed beyond their table (ignored)
+
+    int factoryResets = 0;
 };
+
+/// The keyboard's commands as JSON members (each line "  \"name\": value,\n").
+std::string ProtocolStateJson(const KeyboardState& state);
 
 /// What the keyboard answers to one transfer.
 struct Response {
