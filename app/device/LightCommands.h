@@ -13,6 +13,9 @@
 
 namespace KeyForge {
 
+/// The custom slot the lighting page starts with: the first item of its list.
+inline constexpr int kFirstCustomSlot = 0;
+
 /// Pause before each per-key colour chunk and each frame chunk.
 inline constexpr std::chrono::milliseconds kColourChunkPause{1};
 

@@ -35,6 +35,10 @@ int RunKey(Args& args);
 int RunMacros(Args& args);
 int RunMacro(Args& args);
 int RunLights(Args& args);
+// The connected keyboard: key table, lighting, factory reset (CmdSync.cpp, CmdLights.cpp).
+int RunSync(Args& args);
+int RunLight(Args& args);
+int RunReset(Args& args);
 // Keyboard descriptions and layouts (CmdKeyboards.cpp).
 int RunKeyboards(Args& args);
 int RunLayout(Args& args);

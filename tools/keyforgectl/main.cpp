@@ -46,6 +46,19 @@ constexpr Command kCommands[] = {
               "                           append a step (type 2 key down, 3 key up)",
      RunMacro},
     {"lights", "lights [--profile ID]      list the lighting records of a profile", RunLights},
+    {"sync", "sync [--keyboard TYPE] [--profile ID]\n"
+             "                           write the key table of the active profile to the keyboard",
+     RunSync},
+    {"light", "light set MODE [--brightness N] [--speed N] [--direction N] [--color RRGGBB]\n"
+              "          [--colorful 0|1] [--colorindex N]\n"
+              "                           change a light mode of the active profile, make it the\n"
+              "                           active one and send it to the keyboard\n"
+              "light keys                 send the stored per-key colours to the keyboard\n"
+              "light paint KEYCODE=RRGGBB ...\n"
+              "                           replace the stored per-key colours and send them\n"
+              "                           (light also takes --keyboard TYPE and --profile ID)",
+     RunLight},
+    {"reset", "reset [--keyboard TYPE]    reset the keyboard to its factory state", RunReset},
     {"keyboards", "keyboards                  the keyboards of config.xml with their connection modes", RunKeyboards},
     {"layout", "layout TYPE                the keyboard model of device type TYPE (pages, light modes,\n"
                "                           picture, keys and key grid)",
@@ -67,7 +80,8 @@ void PrintHelp(std::ostream& out) {
         }
     }
     out << "\nNumbers may be written in decimal or as 0x-hex.\n"
-           "The store commands take --keyboard TYPE (device type, default 201).\n"
+           "The store commands take --keyboard TYPE (device type, default 201); sync, light\n"
+           "and reset talk to the connected keyboard (the first one, or the one of --keyboard).\n"
            "Exit codes: 0 done, 1 bad arguments or failure, 2 no keyboard connected.\n";
 }
 
