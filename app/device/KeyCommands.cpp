@@ -2,6 +2,8 @@
 // and key-map uploads (report protocol).
 #include "app/device/KeyCommands.h"
 
+#include <algorithm>
+
 #include "app/device/KeyEncoders.h"
 
 namespace KeyForge {
@@ -33,8 +35,20 @@ bool WriteKeySlot(KeyboardCommandContext& ctx, int profile, int fnLayer, int key
     return true;
 }
 
-void WriteMacroSlot(KeyboardCommandContext& ctx, int key, int slot, int macroType, int macroValue) {
+namespace {
+
+// Steps of a stored macro that reach the keyboard as steps (key down and key up).
+int KeySteps(const std::vector<MacroStep>& steps) {
+    return static_cast<int>(std::count_if(steps.begin(), steps.end(), [](const MacroStep& s) {
+        return s.type == kStepKeyDown || s.type == kStepKeyUp;
+    }));
+}
+
+}  // namespace
+
+bool WriteMacroSlot(KeyboardCommandContext& ctx, int key, int slot, int macroType, int macroValue) {
     MacroSlotBlock block;
+    bool whole = true;
     if (macroType == kKeyTypeShortcut) {
         block = BuildShortcutMacroSlot(slot, key, macroValue);
     } else if (macroType == kKeyTypeStoredMacro) {
@@ -43,11 +57,13 @@ void WriteMacroSlot(KeyboardCommandContext& ctx, int key, int slot, int macroTyp
         std::vector<MacroStep> steps;
         ctx.store.GetMacroSteps(macroValue, steps);
         block = BuildStoredMacroSlot(slot, key, found ? &macro : nullptr, steps);
+        whole = KeySteps(steps) <= kMacroSlotMaxSteps;
     } else {
         block = BuildFreeMacroSlot(slot);
     }
     // Each report is paced by the manager; a failed one is recorded there and the rest go on.
     for (const FeatureReport& report : EncodeMacroSlotReports(block)) ctx.device.SendFeaturePaced(report);
+    return whole;
 }
 
 KeyTableResult SyncKeys(KeyboardCommandContext& ctx, int profile, int fnLayer) {
@@ -82,7 +98,8 @@ KeyTableResult SyncKeys(KeyboardCommandContext& ctx, int profile, int fnLayer) {
                 continue;
             }
             ctx.pause(kSlotPause);
-            WriteMacroSlot(ctx, r.key_code, macroSlot++, r.macro_type, r.macro_value);
+            if (!WriteMacroSlot(ctx, r.key_code, macroSlot++, r.macro_type, r.macro_value))
+                result.shortened.push_back(r.key_code);
             ++result.macroKeys;
         } else {
             if (keySlot > kKeySlots) {
@@ -131,6 +148,7 @@ MacroUploadResult UploadMacros(KeyboardCommandContext& ctx, int profile, int fnL
                 const bool found = ctx.store.GetMacro(r.macro_value, macro);
                 std::vector<MacroStep> steps;
                 ctx.store.GetMacroSteps(r.macro_value, steps);
+                if (steps.size() > static_cast<std::size_t>(kMacroBlockMaxSteps)) result.shortened.push_back(r.key_code);
                 sent = SendMacroChunks(ctx, slot, BuildMacroBlock(found ? &macro : nullptr, steps), kMacroUploadPause,
                                        kMacroChunkPause);
             } else {
@@ -171,6 +189,7 @@ KeyTableResult WriteKeyTable(KeyboardCommandContext& ctx, int profile, int fnLay
     const MacroUploadResult macros = UploadMacros(ctx, profile, fnLayer);
     UploadKeyMap(ctx, profile, fnLayer, macros.slots);
     result.notWritten = macros.notWritten;
+    result.shortened = macros.shortened;
     for (const KeyFunctionRecord& r : LayerRecords(ctx.store, profile, fnLayer)) {
         if (r.macro_type == kKeyTypeDefault) continue;
         const auto index = ctx.model.keyIndexMap.find(static_cast<unsigned>(r.key_code));

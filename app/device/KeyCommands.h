@@ -27,14 +27,16 @@ inline constexpr int kMaxReportMacroSlots = 256;
 bool WriteKeySlot(KeyboardCommandContext& ctx, int profile, int fnLayer, int key, int slot);
 /// Feature protocol: macro slot `slot` gets the block of (type, value) on key `key`:
 /// type 7 a shortcut, type 3 a stored macro, any other type frees the slot. 28 paced
-/// reports.
-void WriteMacroSlot(KeyboardCommandContext& ctx, int key, int slot, int macroType, int macroValue);
+/// reports. False when a stored macro has more steps than the 28 reports carry (82): the
+/// rest stay on the computer.
+bool WriteMacroSlot(KeyboardCommandContext& ctx, int key, int slot, int macroType, int macroValue);
 
 /// What a key table write did.
 struct KeyTableResult {
     int macroKeys = 0;             ///< keys written to macro slots
     int slotKeys = 0;              ///< keys written to key slots (feature) or the key map (report)
     std::vector<int> notWritten;   ///< keys that found no place (slot tables full, no key index, failed upload)
+    std::vector<int> shortened;    ///< keys whose macro has more steps than the keyboard takes
 };
 
 /// Feature protocol: reads the slot tables, frees every occupied slot, then gives each
@@ -48,6 +50,7 @@ struct MacroUploadResult {
     std::map<int, int> slots;     ///< key code -> macro slot
     bool complete = true;         ///< false when a chunk could not be written (the upload stopped)
     std::vector<int> notWritten;  ///< keys whose macro did not reach the keyboard
+    std::vector<int> shortened;   ///< keys whose macro has more than 255 steps (the rest stay behind)
 };
 /// Report protocol: uploads the macro (type 3) and then the shortcut (type 7) of every
 /// record of (profile, layer) to macro slots numbered from 0.

@@ -158,6 +158,29 @@ TEST(FeatureKeyTable, KeysBeyondTheSlotTablesAreReportedNotSent) {
     EXPECT_EQ(s.keySlots[9].key, 0x1E + 9);
 }
 
+TEST(KeyTable, MacrosLongerThanTheKeyboardTakesAreSaid) {
+    {
+        Rig rig(TestUtil::kFullSizeType, {0});
+        rig.Key(0x04, 3, rig.Macro(LetterSteps(90)));
+        rig.Key(0x05, 3, rig.Macro(LetterSteps(82)));
+        const KeyTableResult result = WriteKeyTable(rig.ctx, kProfile, 0);
+        EXPECT_EQ(result.shortened, std::vector<int>{0x04});
+        EXPECT_EQ(rig.State().macroSlotContent[0].steps.size(), 82u);
+        EXPECT_EQ(rig.State().macroSlotContent[1].steps.size(), 82u);
+    }
+    {
+        Rig rig(TestUtil::kTenkeylessType, {0});
+        rig.Key(0x29, 3, rig.Macro(LetterSteps(300)));
+        const KeyTableResult result = WriteKeyTable(rig.ctx, kProfile, 0);
+        EXPECT_EQ(result.shortened, std::vector<int>{0x29});
+        EXPECT_EQ(result.macroKeys, 1);
+        const Emu::KeyboardState s = rig.State();
+        const Emu::MacroBlockContent& block = s.macroBlocks.at(0);
+        EXPECT_EQ(block.bytes[1], 255);
+        EXPECT_EQ(block.length, 768u);
+    }
+}
+
 TEST(ReportKeyTable, MacrosArriveWholeAndTheKeyMapPointsAtThem) {
     Rig rig(TestUtil::kTenkeylessType, {0});
     const int shortMacro = rig.Macro(LetterSteps(30), 2);

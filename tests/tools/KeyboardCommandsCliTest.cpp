@@ -112,7 +112,7 @@ TEST_F(KeyboardCommandsCli, LongMacrosReachTheReportProtocolKeyboardWhole) {
     }
     const ProcessResult sync = Ctl({"sync"});
     EXPECT_EQ(sync.exitCode, 0) << sync.err;
-    EXPECT_EQ(sync.out, "TK87-RGB, profile 1: 2 keys in macro slots, 1 in the key map\n");
+    EXPECT_EQ(sync.out, "TK87-RGB, profile 1: keys written: 2 to macro slots, 1 to the key map\n");
     const std::string state = State();
     EXPECT_TRUE(Has(state, "{\"slot\": 0, \"play_times\": 1, \"step_count\": 30, \"bytes_received\": 93, " +
                                LetterStepsJson(30) + "}"))
@@ -133,7 +133,7 @@ TEST_F(KeyboardCommandsCli, SyncPerKeyColoursAndResetOfTheFeatureProtocolKeyboar
     EXPECT_EQ(Ctl({"key", "set", "0x05", "7", "2"}).exitCode, 0);
     const ProcessResult sync = Ctl({"sync"});
     EXPECT_EQ(sync.exitCode, 0) << sync.err;
-    EXPECT_EQ(sync.out, "VX9-RGB, profile 1: 1 keys in macro slots, 1 in key slots\n");
+    EXPECT_EQ(sync.out, "VX9-RGB, profile 1: keys written: 1 to macro slots, 1 to key slots\n");
     std::string state = State();
     EXPECT_TRUE(Has(state, "\"key_slots\": [{\"key\": 4, \"function\": 41}, {\"key\": 0,")) << state;
     EXPECT_TRUE(Has(state, "\"macro_slot_content\": [{\"slot\": 1, \"key\": 5, \"play_times\": 1, "

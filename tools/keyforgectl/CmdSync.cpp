@@ -15,6 +15,12 @@ namespace {
 // The layer the key table is written from: the key page always edits the base layer.
 constexpr int kBaseLayer = 0;
 
+std::string KeyList(const std::vector<int>& codes) {
+    std::string keys;
+    for (const int code : codes) keys += (keys.empty() ? "" : ", ") + KeyName(code);
+    return keys;
+}
+
 }  // namespace
 
 int RunSync(Args& args) {
@@ -24,12 +30,13 @@ int RunSync(Args& args) {
     ConnectedKeyboard keyboard(type, profile);
     const KeyTableResult result = WriteKeyTable(keyboard.Context(), keyboard.Profile(), kBaseLayer);
     const bool feature = CommandSetOf(keyboard.Keyboard().deviceType) == CommandSet::Feature;
-    std::cout << keyboard.Keyboard().name << ", profile " << keyboard.Profile() << ": " << result.macroKeys
-              << " keys in macro slots, " << result.slotKeys << (feature ? " in key slots\n" : " in the key map\n");
+    std::cout << keyboard.Keyboard().name << ", profile " << keyboard.Profile() << ": keys written: " << result.macroKeys
+              << " to macro slots, " << result.slotKeys << (feature ? " to key slots\n" : " to the key map\n");
+    if (!result.shortened.empty())
+        std::cerr << "keyforgectl: the keyboard plays only the first " << (feature ? "82" : "255")
+                  << " steps of the macro on " << KeyList(result.shortened) << "\n";
     if (result.notWritten.empty()) return 0;
-    std::string keys;
-    for (const int code : result.notWritten) keys += (keys.empty() ? "" : ", ") + KeyName(code);
-    throw CtlError("not written to the keyboard: " + keys +
+    throw CtlError("not written to the keyboard: " + KeyList(result.notWritten) +
                    (feature ? " (the keyboard keeps 13 macro slots and 10 key slots)"
                             : " (no place in the key map, or the keyboard refused the upload)") +
                    keyboard.FailureText());

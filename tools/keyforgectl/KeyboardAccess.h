@@ -21,6 +21,9 @@ public:
     /// (`profile` chooses another profile; a command that works on no profile passes
     /// `needsProfile` false).
     ConnectedKeyboard(std::optional<int> deviceType, std::optional<int> profile, bool needsProfile = true);
+    // The context refers to the model inside.
+    ConnectedKeyboard(const ConnectedKeyboard&) = delete;
+    ConnectedKeyboard& operator=(const ConnectedKeyboard&) = delete;
 
     /// The keyboard's entry in config.xml.
     const KeyboardEntry& Keyboard() const { return m_keyboard; }
