@@ -76,7 +76,7 @@ void StreamFrames(benchmark::State& state, bool paced) {
     long frames = 0;
     for (auto _ : state) {
         bench.Paint(frames);
-        if (!stream.SendFrame(ctx, bench.colours, kWiredMode)) {
+        if (!stream.SendColourFrame(ctx, bench.colours, kWiredMode)) {
             state.SkipWithError("the frame was not sent");
             break;
         }

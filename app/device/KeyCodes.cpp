@@ -88,8 +88,8 @@ std::uint8_t EncodeDelay(int delayMs, bool release) {
         count = d / 50;
         unit = 1;
     } else if (d <= 3100) {
-        // Counted in 100 ms steps but sent with the unit code of 50 ms steps, as the
-        // keyboard's firmware has always received it.
+        // Counted in 100 ms steps but sent with unit code 1, as for 311-1550 ms: keyboards
+        // in use have always been given these bytes, so they stay.
         count = d / 100;
         unit = 1;
     } else {

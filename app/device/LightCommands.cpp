@@ -36,7 +36,7 @@ bool UploadKeyColours(KeyboardCommandContext& ctx) {
     return true;
 }
 
-bool ColourStream::SendFrame(KeyboardCommandContext& ctx, std::span<const KeyColour> colours, int connectionMode) {
+bool ColourStream::SendColourFrame(KeyboardCommandContext& ctx, std::span<const KeyColour> colours, int connectionMode) {
     if (!FrameHasLight(colours) || connectionMode != kWiredMode) return false;
     if (!m_started.exchange(true)) ctx.device.WriteReport(EncodeStreamStart());
     const FrameTable frame = BuildFrameTable(colours, ctx.model.lightIndexMap);

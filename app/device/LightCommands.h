@@ -43,7 +43,7 @@ public:
     /// keyboard is on a cable: 00 F0 F4 01 first (once), then 6 chunks on the streaming
     /// interface. False when no frame went out (nothing to show, wireless, or no
     /// streaming interface).
-    bool SendFrame(KeyboardCommandContext& ctx, std::span<const KeyColour> colours, int connectionMode);
+    bool SendColourFrame(KeyboardCommandContext& ctx, std::span<const KeyColour> colours, int connectionMode);
     /// True once the enter-streaming report was sent.
     bool Started() const { return m_started; }
 

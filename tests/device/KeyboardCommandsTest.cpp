@@ -348,13 +348,13 @@ TEST(LightCommands, PerKeyColoursAndColourFrames) {
 
     ColourStream stream;
     const std::vector<KeyColour> green = {{0x29, 0x00FF00}, {0x3A, 0x010101}};
-    EXPECT_TRUE(stream.SendFrame(rig.ctx, green, 0));
+    EXPECT_TRUE(stream.SendColourFrame(rig.ctx, green, 0));
     EXPECT_TRUE(stream.Started());
     const std::vector<KeyColour> blue = {{0x29, 0xFF0000}};
-    EXPECT_TRUE(stream.SendFrame(rig.ctx, blue, 0));
+    EXPECT_TRUE(stream.SendColourFrame(rig.ctx, blue, 0));
     const std::vector<KeyColour> dark = {{0x29, 0x000001}};
-    EXPECT_FALSE(stream.SendFrame(rig.ctx, dark, 0)) << "nothing to show";
-    EXPECT_FALSE(stream.SendFrame(rig.ctx, blue, 1)) << "no frames over the air";
+    EXPECT_FALSE(stream.SendColourFrame(rig.ctx, dark, 0)) << "nothing to show";
+    EXPECT_FALSE(stream.SendColourFrame(rig.ctx, blue, 1)) << "no frames over the air";
     s = rig.State();
     EXPECT_TRUE(s.streaming);
     EXPECT_EQ(s.frames, 2);
@@ -367,7 +367,7 @@ TEST(LightCommands, FramesNeedTheStreamingInterface) {
     Rig rig(TestUtil::kFullSizeType, {0});  // no MI_03 on this keyboard
     ColourStream stream;
     const std::vector<KeyColour> green = {{0x29, 0x00FF00}};
-    EXPECT_FALSE(stream.SendFrame(rig.ctx, green, 0));
+    EXPECT_FALSE(stream.SendColourFrame(rig.ctx, green, 0));
     EXPECT_EQ(rig.State().frames, 0);
 }
 
