@@ -11,8 +11,8 @@ namespace KeyForge {
 /// One profile (t_profile_data).
 struct ProfileRecord {
     std::int32_t profile = 0;  ///< id
-    std::string name;
-    std::string app;           ///< a text kept with the profile, empty for new profiles
+    std::string name{};
+    std::string app{};           ///< a text kept with the profile, empty for new profiles
     std::int32_t type = 0;     ///< always 0
     std::int32_t status = 0;   ///< 1 for the active profile
 };
@@ -21,7 +21,7 @@ struct ProfileRecord {
 struct MusicLayerRecord {
     std::int32_t layer_id = 0;
     std::int32_t profile = 0;
-    std::string name;
+    std::string name{};
     std::int32_t deviceindex = 0;
     std::int32_t foremode = 0;
     std::int32_t fore_amplitude = 0;
@@ -38,19 +38,19 @@ struct KeyFunctionRecord {
     std::int32_t fn_layer = 0;
     std::int32_t key_code = 0;
     std::int32_t layout_value = 0;
-    std::string layout_desc;
+    std::string layout_desc{};
     std::int32_t macro_type = 0;
     std::int32_t macro_value = 0;
     std::int32_t macro_value2 = 0;
     std::int32_t macro_value3 = 0;
-    std::string macro_desc;
+    std::string macro_desc{};
 };
 
 /// The settings of one lighting mode of one profile (t_light_data).
 struct LightRecord {
     std::int32_t light_id = 0;
     std::int32_t profile = 0;
-    std::string name;
+    std::string name{};
     std::int32_t mode = 0;
     std::int32_t brightness = 0;
     std::int32_t speed = 0;
@@ -75,7 +75,7 @@ struct KeyLightRecord {
 /// One macro (t_macro_data).
 struct MacroInfo {
     std::int32_t macro_id = 0;
-    std::string name;
+    std::string name{};
     std::int32_t link_count = 0;
     std::int32_t play_times = 0;
     std::int32_t delay_type = 0;  ///< 1 recorded delays, 2 none, 3 fixed
@@ -90,7 +90,7 @@ struct MacroStep {
     std::int32_t record_index = 0;
     std::int32_t value = 0;         ///< a virtual-key code
     std::int32_t delay_time = 0;    ///< milliseconds to wait after the step
-    std::string desc;
+    std::string desc{};
 };
 
 }  // namespace KeyForge

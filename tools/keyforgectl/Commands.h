@@ -22,6 +22,16 @@ int RunText(Args& args);
 int RunLanguage(Args& args);
 int RunAutostart(Args& args);
 
+// The current keyboard's store: profiles, key functions, macros, lighting records
+// (CmdProfiles.cpp, CmdKeys.cpp, CmdMacros.cpp, CmdLights.cpp).
+int RunProfiles(Args& args);
+int RunProfile(Args& args);
+int RunKeys(Args& args);
+int RunKey(Args& args);
+int RunMacros(Args& args);
+int RunMacro(Args& args);
+int RunLights(Args& args);
+
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);
 
