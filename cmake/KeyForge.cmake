@@ -15,6 +15,11 @@ if(KF_SANITIZE)
   add_link_options(-fsanitize=${KF_SANITIZE})
 endif()
 
+# Fuzzing: every object is instrumented for coverage; the fuzz targets link libFuzzer.
+if(KF_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Tests that must also pass under a sanitizer join this target; the sanitizer
 # builds (make test) build only it and run the tests labelled "sanitize".
 add_custom_target(kf_sanitize_tests)

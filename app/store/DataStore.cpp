@@ -111,3 +111,16 @@ int DataStore::StepSingleInt(SQLiteStatement& statement) {
 }
 
 }  // namespace KeyForge
+
+namespace KeyForge {
+
+bool DataStore::RunAtomically(const std::function<bool()>& body) {
+    std::lock_guard lock(m_lock);
+    if (!IsOpen() || Execute("BEGIN IMMEDIATE") != kSqliteOk) return false;
+    bool ok = body();
+    if (ok) ok = Execute("COMMIT") == kSqliteOk;
+    if (!ok) Execute("ROLLBACK");
+    return ok;
+}
+
+}  // namespace KeyForge

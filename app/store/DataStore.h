@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -165,6 +166,13 @@ public:
     bool DeleteMacroSteps(int macroId);
     /// Number of the macro's steps whose type is not 1.
     int CountMacroActions(int macroId);
+
+    // ---- Units of several operations
+
+    /// Runs `body` (which calls operations of this store) as one unit: the lock is held
+    /// throughout, and its writes are committed only when it returns true; otherwise,
+    /// or when the commit fails, they are rolled back. False on a closed store.
+    bool RunAtomically(const std::function<bool()>& body);
 
 private:
     // True when a write's (last) step finished: 0, 100 or 101.

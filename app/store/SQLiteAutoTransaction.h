@@ -1,6 +1,8 @@
 // A transaction that ends with the scope: begun on construction, ended ("END") by End
 // or by the destructor. There is no rollback: whatever its statements returned, the
-// transaction commits what succeeded.
+// transaction commits what succeeded. Inside a unit that already holds a transaction
+// (DataStore::RunAtomically) it joins that one: it neither begins nor ends anything,
+// so the enclosing unit decides between commit and rollback.
 #pragma once
 
 namespace KeyForge {
@@ -28,6 +30,7 @@ public:
 private:
     SQLiteDB* m_db;
     bool m_active = false;
+    bool m_joined = false;  // an enclosing transaction was open at construction
 };
 
 }  // namespace KeyForge

@@ -68,4 +68,6 @@ std::int64_t SQLiteDB::LastInsertRowId() const {
     return sqlite3_last_insert_rowid(m_db);
 }
 
+bool SQLiteDB::InTransaction() const { return m_db != nullptr && sqlite3_get_autocommit(m_db) == 0; }
+
 }  // namespace KeyForge

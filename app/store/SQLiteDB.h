@@ -47,6 +47,8 @@ public:
     bool Close();
     /// True while a connection is open.
     bool IsOpen() const { return m_db != nullptr; }
+    /// True while a transaction is open on the connection.
+    bool InTransaction() const;
     /// Prepares `sql` into `statement`, finalising the statement's previous handle first.
     /// `length` -1 reads up to the terminator.
     int Prepare(SQLiteStatement& statement, const char* sql, int length = -1);

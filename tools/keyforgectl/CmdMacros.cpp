@@ -35,7 +35,7 @@ int RunMacros(Args& args) {
 
 int RunMacro(Args& args) {
     const int type = TakeKeyboardType(args);
-    const std::string action = args.Next("action (add, show, rename, delete or step)");
+    const std::string action = args.Next("action (add, show, rename, delete, step, export or import)");
     if (action == "add") {
         const std::string name = args.Next("macro name");
         args.ExpectEnd();
@@ -99,6 +99,8 @@ int RunMacro(Args& args) {
             throw CtlError("could not add the step to macro " + std::to_string(step.macro_id));
         return 0;
     }
+    if (action == "export") return RunMacroExport(OpenStoreOf(type), args);
+    if (action == "import") return RunMacroImport(OpenStoreOf(type), args);
     throw CtlError("unknown macro action: " + action);
 }
 

@@ -58,7 +58,7 @@ int RunProfiles(Args& args) {
 
 int RunProfile(Args& args) {
     const int type = TakeKeyboardType(args);
-    const std::string action = args.Next("action (add, rename, delete or activate)");
+    const std::string action = args.Next("action (add, rename, delete, activate, export or import)");
     if (action == "add") {
         const std::string name = args.Next("profile name");
         args.ExpectEnd();
@@ -90,6 +90,8 @@ int RunProfile(Args& args) {
         if (!store.SetActiveProfile(id)) throw CtlError("could not activate profile " + std::to_string(id));
         return 0;
     }
+    if (action == "export") return RunProfileExport(OpenStoreOf(type), args);
+    if (action == "import") return RunProfileImport(OpenStoreOf(type), args);
     throw CtlError("unknown profile action: " + action);
 }
 

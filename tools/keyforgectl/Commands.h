@@ -6,6 +6,10 @@
 
 #include "tools/keyforgectl/CommandLine.h"
 
+namespace KeyForge {
+class DataStore;
+}
+
 namespace KeyForge::Ctl {
 
 /// One command group: its name, usage lines for --help, and its handler, which gets
@@ -42,6 +46,13 @@ int RunReset(Args& args);
 // Keyboard descriptions and layouts (CmdKeyboards.cpp).
 int RunKeyboards(Args& args);
 int RunLayout(Args& args);
+
+// Exchange files, reached through "profile export|import" and "macro export|import"
+// (CmdExchange.cpp); the store is that of the chosen keyboard.
+int RunProfileExport(DataStore& store, Args& args);
+int RunProfileImport(DataStore& store, Args& args);
+int RunMacroExport(DataStore& store, Args& args);
+int RunMacroImport(DataStore& store, Args& args);
 
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);

@@ -27,7 +27,9 @@ constexpr Command kCommands[] = {
     {"profile", "profile add NAME           add a profile (prints its id)\n"
                 "profile rename ID NAME     rename a profile\n"
                 "profile delete ID          delete a profile (not the last one)\n"
-                "profile activate ID        make a profile the active one",
+                "profile activate ID        make a profile the active one\n"
+                "profile export ID FILE     write a profile and its macros to an XML file\n"
+                "profile import FILE        read a profile file into a new, active profile",
      RunProfile},
     {"keys", "keys [--profile ID] [--layer N]\n"
              "                           list the key functions (active profile, layer 0)",
@@ -42,6 +44,8 @@ constexpr Command kCommands[] = {
               "macro show ID              list a macro's steps\n"
               "macro rename ID NAME       rename a macro\n"
               "macro delete ID            delete a macro and unbind its keys\n"
+              "macro export ID FILE       write a macro to an XML file\n"
+              "macro import FILE          read a macro file into a new macro\n"
               "macro step add ID TYPE VALUE DELAY [--desc TEXT]\n"
               "                           append a step (type 2 key down, 3 key up)",
      RunMacro},
