@@ -200,7 +200,8 @@ KeyTableResult WriteKeyTable(KeyboardCommandContext& ctx, int profile, int fnLay
             continue;
         }
         if (macro) result.macroKeys += macros.slots.count(r.key_code) ? 1 : 0;
-        else ++result.slotKeys;
+        // Other types have no entry of their own: the key keeps its own code there.
+        else if (r.macro_type == kKeyTypeKeyCode || r.macro_type == kKeyTypeDisabled) ++result.slotKeys;
     }
     return result;
 }

@@ -34,7 +34,7 @@ bool WriteMacroSlot(KeyboardCommandContext& ctx, int key, int slot, int macroTyp
 /// What a key table write did.
 struct KeyTableResult {
     int macroKeys = 0;             ///< keys written to macro slots
-    int slotKeys = 0;              ///< keys written to key slots (feature) or the key map (report)
+    int slotKeys = 0;              ///< keys written to key slots (feature) or given a code in the key map (report)
     std::vector<int> notWritten;   ///< keys that found no place (slot tables full, no key index, failed upload)
     std::vector<int> shortened;    ///< keys whose macro has more steps than the keyboard takes
 };
