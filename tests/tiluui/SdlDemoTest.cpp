@@ -1,0 +1,204 @@
+// The SDL2 backend with real windows: the demo runs on a private Xvfb server, the test
+// takes a screenshot of the screen, checks what it shows and presses the OK button.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TestSupport.h"
+#include "tiluui/core/MRender.h"
+
+namespace TiluUI::Test {
+namespace {
+
+using KeyForge::TestUtil::BinFolder;
+using KeyForge::TestUtil::RunProcess;
+using KeyForge::TestUtil::TempDir;
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+/// A child process with its standard output on a pipe.
+class Child {
+public:
+    Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            const int devnull = open("/dev/null", O_WRONLY);
+            if (devnull >= 0) dup2(devnull, STDERR_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
+            std::vector<char*> args;
+            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        m_out = fds[0];
+    }
+    ~Child() {
+        if (m_pid > 0 && !m_reaped) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_out >= 0) close(m_out);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool Started() const { return m_pid > 0; }
+    /// The next output line, waiting at most `timeoutMs`; empty on timeout or end.
+    std::string ReadLine(int timeoutMs) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const size_t nl = m_buffer.find('\n');
+            if (nl != std::string::npos) {
+                std::string line = m_buffer.substr(0, nl);
+                m_buffer.erase(0, nl + 1);
+                return line;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return {};
+            pollfd p{m_out, POLLIN, 0};
+            if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return {};
+            char buf[256];
+            const ssize_t n = read(m_out, buf, sizeof buf);
+            if (n <= 0) return {};
+            m_buffer.append(buf, static_cast<size_t>(n));
+        }
+    }
+    /// Waits for the exit code at most `timeoutMs`; -1 on timeout.
+    int Wait(int timeoutMs) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < until) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_reaped = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    bool m_reaped = false;
+    std::string m_buffer;
+};
+
+/// A private X server on the first free display number, stopped on destruction.
+class Xvfb {
+public:
+    Xvfb() {
+        for (int n = 91; n < 160 && !m_server; ++n) {
+            if (Exists("/tmp/.X11-unix/X" + std::to_string(n)) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
+                continue;
+            auto server = std::make_unique<Child>(
+                std::vector<std::string>{"/usr/bin/Xvfb", ":" + std::to_string(n), "-screen", "0", "1024x768x24",
+                                         "-nolisten", "tcp"},
+                std::vector<std::pair<std::string, std::string>>{});
+            if (!server->Started()) return;
+            for (int i = 0; i < 100; ++i) {  // up to 5 s for the socket
+                if (Exists("/tmp/.X11-unix/X" + std::to_string(n))) {
+                    m_display = ":" + std::to_string(n);
+                    m_server = std::move(server);
+                    break;
+                }
+                if (server->Wait(50) >= 0) break;  // lost the race for this number
+            }
+        }
+    }
+    const std::string& Display() const { return m_display; }
+    explicit operator bool() const { return m_server != nullptr; }
+
+private:
+    std::unique_ptr<Child> m_server;
+    std::string m_display;
+};
+
+/// Premultiplied ARGB of a screenshot pixel as 0xRRGGBB.
+uint32_t Rgb(const MImage& img, int x, int y) {
+    cairo_surface_t* s = img.Surface();
+    const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) +
+                                                        static_cast<size_t>(y) * cairo_image_surface_get_stride(s));
+    return row[x] & 0xFFFFFF;
+}
+
+int Red(uint32_t rgb) { return (rgb >> 16) & 0xFF; }
+int Blue(uint32_t rgb) { return rgb & 0xFF; }
+
+TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
+    ASSERT_TRUE(Exists("/usr/bin/Xvfb")) << "xvfb is not installed (scripts/setup installs it)";
+    Xvfb server;
+    ASSERT_TRUE(server) << "could not start Xvfb";
+    TempDir art;
+    const std::vector<std::pair<std::string, std::string>> env{
+        {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}};
+    Child demo({BinFolder() + "tiluui-demo", "--announce", "--timeout-ms", "20000", "--art-dir", art.Path()}, env);
+    ASSERT_TRUE(demo.Started());
+    int x = 0, y = 0, w = 0, h = 0, okX = 0, okY = 0, okW = 0, okH = 0;
+    {
+        std::istringstream shown(demo.ReadLine(10000)), ok(demo.ReadLine(1000));
+        std::string word, word2;
+        ASSERT_TRUE(shown >> word >> x >> y >> w >> h && word == "shown");
+        ASSERT_TRUE(ok >> word2 >> okX >> okY >> okW >> okH && word2 == "ok");
+    }
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 400);
+    EXPECT_EQ(x, (1024 - 640) / 2);  // centred in the work area
+    EXPECT_EQ(y, (768 - 400) / 2);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let the X server show the frame
+    const std::string shot = BinFolder() + "tiluui-demo-screenshot.png";
+    const auto grab = RunProcess({"/usr/bin/import", "-display", server.Display(), "-window", "root", shot}, {}, 30);
+    ASSERT_EQ(grab.exitCode, 0) << grab.err;
+    auto image = MRender::LoadImageFromFile(shot);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->Width(), 1024);
+    // Outside the dialog the screen is black; its rim is the panel's light blue.
+    EXPECT_EQ(Rgb(*image, 20, 20), 0u);
+    const uint32_t rim = Rgb(*image, x + w / 2, y + 5);
+    EXPECT_GT(Blue(rim), 200) << std::hex << rim;
+    // The gradient bar runs from red on the left to blue on the right.
+    const uint32_t left = Rgb(*image, x + 36, y + 216), right = Rgb(*image, x + w - 36, y + 216);
+    EXPECT_GT(Red(left), 200) << std::hex << left;
+    EXPECT_GT(Blue(right), 200) << std::hex << right;
+    EXPECT_LT(Red(right), 100) << std::hex << right;
+    // The Chinese line left yellow text pixels.
+    int yellow = 0;
+    for (int yy = y + 92; yy < y + 116; ++yy)
+        for (int xx = x + 32; xx < x + 300; ++xx) {
+            const uint32_t c = Rgb(*image, xx, yy);
+            yellow += Red(c) > 180 && ((c >> 8) & 0xFF) > 140 && Blue(c) < 120;
+        }
+    EXPECT_GT(yellow, 100);
+
+    // A real click on OK ends the modal loop with IDOK.
+    const auto click = RunProcess({"/usr/bin/xdotool", "mousemove", std::to_string(x + okX + okW / 2),
+                                   std::to_string(y + okY + okH / 2), "click", "1"},
+                                  {{"DISPLAY", server.Display()}}, 30);
+    ASSERT_EQ(click.exitCode, 0) << click.err;
+    EXPECT_EQ(demo.ReadLine(10000), "result 1");
+    EXPECT_EQ(demo.Wait(10000), 0);
+}
+
+}  // namespace
+}  // namespace TiluUI::Test
