@@ -54,8 +54,12 @@ public:
     }
     ~Child() {
         if (m_pid > 0 && !m_reaped) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
+            // A polite stop first, so that an X server removes its socket and lock file.
+            kill(m_pid, SIGTERM);
+            if (Wait(3000) < 0) {
+                kill(m_pid, SIGKILL);
+                waitpid(m_pid, nullptr, 0);
+            }
         }
         if (m_out >= 0) close(m_out);
     }
