@@ -92,6 +92,44 @@ TEST_F(MWindowTest, DeletingTheObjectFirstDestroysItsWindow) {
     PumpPending();  // the queued message must not reach the deleted object
 }
 
+/// A window that superclasses a registered class and counts what reaches each procedure.
+class SuperclassedWindow : public MWindow {
+public:
+    static int baseCalls;
+    int ownCalls = 0;
+    static LRESULT BaseProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        ++baseCalls;
+        return m == WM_USER + 1 ? 77 : DefWindowProcW(h, m, w, l);
+    }
+    const char* GetWindowClassName() const override { return "TiluSuperEdit"; }
+    const char* GetSuperClassName() const override { return "BaseEdit"; }
+    LRESULT OnWindowMessage(UINT msg, WPARAM w, LPARAM l) override {
+        ++ownCalls;
+        return MWindow::OnWindowMessage(msg, w, l);
+    }
+};
+int SuperclassedWindow::baseCalls = 0;
+
+TEST_F(MWindowTest, SuperclassingRoutesToTheObjectThenTheBaseProcedure) {
+    SuperclassedWindow missing;
+    EXPECT_EQ(missing.Create(nullptr), nullptr);  // the superclass is not registered yet
+    WNDCLASSW base;
+    base.lpfnWndProc = &SuperclassedWindow::BaseProc;
+    base.lpszClassName = "BaseEdit";
+    ASSERT_NE(RegisterClassW(base), 0);
+    SuperclassedWindow w;
+    HWND h = w.Create(nullptr, CRect(0, 0, 10, 10));
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GetClassNameW(h), "TiluSuperEdit");
+    EXPECT_EQ(GetPropW(h, "Control"), reinterpret_cast<intptr_t>(&w));
+    const int before = w.ownCalls;
+    EXPECT_EQ(w.SendMessageW(WM_USER + 1), 77);
+    EXPECT_EQ(w.ownCalls, before + 1);
+    EXPECT_GT(SuperclassedWindow::baseCalls, 0);
+    w.DestroyWindow();
+    EXPECT_EQ(w.GetSafeHwnd(), nullptr);
+}
+
 struct ResultCase {
     const char* name;
     void (MDialog::*action)();
