@@ -46,7 +46,7 @@ struct NativeEvent {
 struct NativeWindowDesc {
     std::string title;
     RECT rect;           // screen coordinates
-    bool popup = false;  // borderless pop-up (menu, list, tip): no taskbar entry, above its owner
+    bool popup = false;  // pop-up menu, list or tip: borderless, no taskbar entry, never activated by the window manager
     bool bordered = false;
     bool topmost = false;
     bool toolWindow = false;

@@ -89,8 +89,9 @@ void WindowSystem::Route(const NativeEvent& ev) {
             return;
         }
         HWND target = mouseTarget();
-        if (trackWindow && trackWindow != target && (trackFlags & TME_LEAVE)) {
-            Post(trackWindow, WM_MOUSELEAVE, 0, 0);
+        if (trackWindow && trackWindow != target) {
+            // Leaving the tracked window ends its tracking, hover included.
+            if (trackFlags & TME_LEAVE) Post(trackWindow, WM_MOUSELEAVE, 0, 0);
             trackWindow = nullptr, trackFlags = 0, hoverDue.reset();
         }
         if (!isEnabled(target)) return;

@@ -56,8 +56,8 @@ public:
     bool CreateNativeWindow(HWND hwnd, const NativeWindowDesc& d) override {
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (!d.bordered) flags |= SDL_WINDOW_BORDERLESS;
-        if (d.popup && !d.bordered) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
-        if (d.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
+        if (d.popup) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
+        else if (d.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
         if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         const int w = std::max(1, d.rect.right - d.rect.left), h = std::max(1, d.rect.bottom - d.rect.top);
         SDL_Window* win = SDL_CreateWindow(d.title.c_str(), d.rect.left, d.rect.top, w, h, flags);

@@ -238,7 +238,9 @@ HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowNam
         if (child) rec->rect.OffsetRect(parentRec->rect.left, parentRec->rect.top);
         desc.title = rec->title;
         desc.rect = rec->rect;
-        desc.popup = (style & WS_POPUP) != 0;
+        // Menus, lists and tips: pop-ups that never take the activation. A plain WS_POPUP
+        // window (a skinned dialog) is an ordinary borderless top-level window.
+        desc.popup = (style & WS_POPUP) && (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE));
         desc.bordered = (style & WS_CAPTION) == WS_CAPTION;
         desc.topmost = (exStyle & WS_EX_TOPMOST) != 0;
         desc.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;

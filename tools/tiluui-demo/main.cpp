@@ -2,8 +2,9 @@
 // English and Chinese text, gradients, an animated GIF) and closes it with DoOK when
 // its OK button is pressed.
 //
-// Usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce]
+// Usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still]
 //   --art-dir DIR    where the generated artwork is written (default: a fresh temporary folder)
+//   --still          show the first GIF frame only (no animation timer: the window is idle)
 //   --timeout-ms N   cancel the dialog after N milliseconds (exit code 2)
 //   --announce       print "shown X Y W H" and the OK button as "ok X Y W H" once the first frame is on screen
 // Exit codes: 0 closed with OK, 2 cancelled or closed otherwise, 1 start-up failure.
@@ -29,8 +30,8 @@ constexpr uintptr_t kTimeoutTimer = 2;
 
 class DemoDialog : public MDialog {
 public:
-    DemoDialog(std::string artDir, int timeoutMs, bool announce)
-        : m_artDir(std::move(artDir)), m_timeoutMs(timeoutMs), m_announce(announce) {}
+    DemoDialog(std::string artDir, int timeoutMs, bool announce, bool still)
+        : m_artDir(std::move(artDir)), m_timeoutMs(timeoutMs), m_announce(announce), m_still(still) {}
 
     bool ArtReady() const { return m_strip && m_gif; }
 
@@ -49,7 +50,7 @@ public:
         m_gif = MRender::LoadImageFromFile(gifPath);
         m_pm.SetContentPainter([this](cairo_t* g, const CRect&) { Paint(g); });
         m_ok = CRect(client.right - 140, client.bottom - 64, client.right - 32, client.bottom - 28);
-        if (m_gif) SetTimer(kGifTimer, static_cast<UINT>(std::max(m_gif->DelayMs(0), 20)));
+        if (m_gif && !m_still) SetTimer(kGifTimer, static_cast<UINT>(std::max(m_gif->DelayMs(0), 20)));
         if (m_timeoutMs > 0) SetTimer(kTimeoutTimer, static_cast<UINT>(m_timeoutMs));
         return 0;
     }
@@ -130,6 +131,7 @@ private:
     std::string m_artDir;
     int m_timeoutMs;
     bool m_announce;
+    bool m_still;
     bool m_announced = false;
     std::shared_ptr<MImage> m_strip;
     std::shared_ptr<MImage> m_gif;
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
     std::string artDir;
     int timeoutMs = 0;
     bool announce = false;
+    bool still = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--art-dir" && i + 1 < argc) {
@@ -152,8 +155,10 @@ int main(int argc, char** argv) {
             timeoutMs = std::atoi(argv[++i]);
         } else if (a == "--announce") {
             announce = true;
+        } else if (a == "--still") {
+            still = true;
         } else {
-            std::fprintf(stderr, "usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce]\n");
+            std::fprintf(stderr, "usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still]\n");
             return 1;
         }
     }
@@ -173,7 +178,7 @@ int main(int argc, char** argv) {
     }
     int result = 0;
     {
-        DemoDialog dlg(artDir, timeoutMs, announce);
+        DemoDialog dlg(artDir, timeoutMs, announce, still);
         if (!dlg.Create(nullptr, "KeyForge TiluUI demo", WS_POPUP, 0, CRect(0, 0, 640, 400))) {
             std::fprintf(stderr, "tiluui-demo: cannot create the window\n");
             Platform::Stop();
