@@ -86,3 +86,4 @@ void BM_IdleWindowCpu(benchmark::State& state) {
 BENCHMARK(BM_IdleWindowCpu)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
+BENCHMARK_MAIN();
