@@ -10,7 +10,10 @@
 #include <SDL2/SDL.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <set>
 
 #include "tiluui/platform/Platform.h"
 #include "tiluui/platform/SdlKeyMap.h"
@@ -35,6 +38,8 @@ public:
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        // Skinned windows are ordinary desktop windows: leave compositing (and opacity) on.
+        SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             error = std::string("cannot open the display: ") + SDL_GetError();
             return false;
@@ -78,10 +83,13 @@ public:
         m_ids.erase(SDL_GetWindowID(it->second));
         SDL_DestroyWindow(it->second);
         m_windows.erase(it);
+        m_shown.erase(hwnd);
     }
 
     void SetVisible(HWND hwnd, bool visible, bool activate) override {
         if (SDL_Window* w = Window(hwnd)) {
+            if (visible) m_shown.insert(hwnd);
+            else m_shown.erase(hwnd);
             if (visible) {
                 SDL_ShowWindow(w);
                 if (activate) SDL_RaiseWindow(w);
@@ -200,6 +208,17 @@ public:
 
     void Wait(std::optional<PlatformClock::time_point> deadline) override {
         if (!m_pending.empty()) return;
+        if (m_shown.empty()) {
+            // SDL can only sleep on the display connection while a window is shown (it polls
+            // every millisecond otherwise). With every window hidden (in the tray) sleep on our
+            // own wake-up instead, and look at the display a few times a second.
+            auto limit = PlatformClock::now() + std::chrono::milliseconds(250);
+            if (deadline && *deadline < limit) limit = *deadline;
+            std::unique_lock lock(m_wakeMutex);
+            m_wakeCv.wait_until(lock, limit, [&] { return m_woken; });
+            m_woken = false;
+            return;
+        }
         SDL_Event e;
         int got = 0;
         if (deadline) {
@@ -213,6 +232,11 @@ public:
     }
 
     void Wake() override {
+        {
+            std::lock_guard lock(m_wakeMutex);
+            m_woken = true;
+        }
+        m_wakeCv.notify_all();
         SDL_Event e{};
         e.type = m_wakeEvent;
         SDL_PushEvent(&e);
@@ -307,6 +331,10 @@ private:
     std::map<Uint32, HWND> m_ids;
     std::map<SDL_SystemCursor, SDL_Cursor*> m_cursors;
     std::vector<SDL_Event> m_pending;
+    std::set<HWND> m_shown;
+    std::mutex m_wakeMutex;  // Wake() comes from any thread
+    std::condition_variable m_wakeCv;
+    bool m_woken = false;
 };
 
 }  // namespace
