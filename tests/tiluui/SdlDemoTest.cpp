@@ -149,32 +149,67 @@ uint32_t Rgb(const MImage& img, int x, int y) {
 int Red(uint32_t rgb) { return (rgb >> 16) & 0xFF; }
 int Blue(uint32_t rgb) { return rgb & 0xFF; }
 
-TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
-    ASSERT_TRUE(Exists("/usr/bin/Xvfb")) << "xvfb is not installed (scripts/setup installs it)";
+/// The demo on a private server, with the rectangles it announces.
+struct DemoRun {
     Xvfb server;
-    ASSERT_TRUE(server) << "could not start Xvfb";
     TempDir art;
-    const std::vector<std::pair<std::string, std::string>> env{
-        {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}};
-    Child demo({BinFolder() + "tiluui-demo", "--announce", "--timeout-ms", "20000", "--art-dir", art.Path()}, env);
-    ASSERT_TRUE(demo.Started());
+    std::unique_ptr<Child> demo;
     int x = 0, y = 0, w = 0, h = 0, okX = 0, okY = 0, okW = 0, okH = 0;
-    {
-        std::istringstream shown(demo.ReadLine(10000)), ok(demo.ReadLine(1000));
+
+    /// Starts the demo with extra options; false (with a test failure) when it does not show.
+    bool Start(std::vector<std::string> extra) {
+        if (!Exists("/usr/bin/Xvfb")) {
+            ADD_FAILURE() << "xvfb is not installed (scripts/setup installs it)";
+            return false;
+        }
+        if (!server) {
+            ADD_FAILURE() << "could not start Xvfb";
+            return false;
+        }
+        std::vector<std::string> argv{BinFolder() + "tiluui-demo", "--announce", "--timeout-ms", "20000",
+                                      "--art-dir", art.Path()};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        demo = std::make_unique<Child>(
+            argv, std::vector<std::pair<std::string, std::string>>{
+                      {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}});
+        std::istringstream shown(demo->ReadLine(10000)), ok(demo->ReadLine(1000));
         std::string word, word2;
-        ASSERT_TRUE(shown >> word >> x >> y >> w >> h && word == "shown");
-        ASSERT_TRUE(ok >> word2 >> okX >> okY >> okW >> okH && word2 == "ok");
+        if (!(shown >> word >> x >> y >> w >> h && word == "shown") ||
+            !(ok >> word2 >> okX >> okY >> okW >> okH && word2 == "ok")) {
+            ADD_FAILURE() << "the demo did not announce its window";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let the X server show the frame
+        return true;
     }
+    /// A screenshot of the whole screen, saved under `name` in the binary folder.
+    std::unique_ptr<MImage> Screenshot(const std::string& name) {
+        const std::string shot = BinFolder() + name;
+        const auto grab = RunProcess({"/usr/bin/import", "-display", server.Display(), "-window", "root", shot}, {}, 30);
+        EXPECT_EQ(grab.exitCode, 0) << grab.err;
+        return MRender::LoadImageFromFile(shot);
+    }
+    /// Clicks OK and returns the demo's exit code.
+    int ClickOk() {
+        const auto click = RunProcess({"/usr/bin/xdotool", "mousemove", std::to_string(x + okX + okW / 2),
+                                       std::to_string(y + okY + okH / 2), "click", "1"},
+                                      {{"DISPLAY", server.Display()}}, 30);
+        EXPECT_EQ(click.exitCode, 0) << click.err;
+        EXPECT_EQ(demo->ReadLine(10000), "result 1");
+        return demo->Wait(10000);
+    }
+};
+
+TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
+    DemoRun run;
+    ASSERT_TRUE(run.Start({}));
+    const int x = run.x, y = run.y, w = run.w, h = run.h;
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 400);
     EXPECT_EQ(x, (1024 - 640) / 2);  // centred in the work area
     EXPECT_EQ(y, (768 - 400) / 2);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let the X server show the frame
-    const std::string shot = BinFolder() + "tiluui-demo-screenshot.png";
-    const auto grab = RunProcess({"/usr/bin/import", "-display", server.Display(), "-window", "root", shot}, {}, 30);
-    ASSERT_EQ(grab.exitCode, 0) << grab.err;
-    auto image = MRender::LoadImageFromFile(shot);
+    auto image = run.Screenshot("tiluui-demo-screenshot.png");
     ASSERT_TRUE(image);
     ASSERT_EQ(image->Width(), 1024);
     // Outside the dialog the screen is black; its rim is the panel's light blue.
@@ -196,12 +231,24 @@ TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
     EXPECT_GT(yellow, 100);
 
     // A real click on OK ends the modal loop with IDOK.
-    const auto click = RunProcess({"/usr/bin/xdotool", "mousemove", std::to_string(x + okX + okW / 2),
-                                   std::to_string(y + okY + okH / 2), "click", "1"},
-                                  {{"DISPLAY", server.Display()}}, 30);
-    ASSERT_EQ(click.exitCode, 0) << click.err;
-    EXPECT_EQ(demo.ReadLine(10000), "result 1");
-    EXPECT_EQ(demo.Wait(10000), 0);
+    EXPECT_EQ(run.ClickOk(), 0);
+}
+
+TEST(SdlDemoTest, LayeredWindowsGetAVisualWithAlpha) {
+    DemoRun run;
+    ASSERT_TRUE(run.Start({"--layered"}));
+    // The window was made layered after creation, so it was made again with a 32-bit visual.
+    const auto info = RunProcess({"/usr/bin/xwininfo", "-display", run.server.Display(), "-name",
+                                  "KeyForge TiluUI demo"}, {}, 30);
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_NE(info.out.find("Depth: 32"), std::string::npos) << info.out;
+    auto image = run.Screenshot("tiluui-demo-layered-screenshot.png");
+    ASSERT_TRUE(image);
+    // Without a compositor the see-through corner shows black; the rim beside it is drawn.
+    EXPECT_EQ(Rgb(*image, run.x + 1, run.y + 1), 0u);
+    EXPECT_GT(Blue(Rgb(*image, run.x + run.w / 2, run.y + 5)), 200);
+    // The window made again still gets the pointer.
+    EXPECT_EQ(run.ClickOk(), 0);
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ struct NativeWindowDesc {
     bool bordered = false;
     bool topmost = false;
     bool toolWindow = false;
+    bool layered = false;  // per-pixel alpha (WS_EX_LAYERED)
     HWND owner = nullptr;
 };
 
@@ -75,6 +76,8 @@ public:
     virtual void SetBordered(HWND hwnd, bool bordered) = 0;
     /// Constant opacity of the whole window, 0..255.
     virtual void SetOpacity(HWND hwnd, uint8_t alpha) = 0;
+    /// The window's frames start (or stop) carrying per-pixel alpha.
+    virtual void SetLayered(HWND hwnd, bool layered) = 0;
     /// Raises the window above the others and gives it the input focus.
     virtual void Raise(HWND hwnd) = 0;
     /// Minimises the window (iconifies it).

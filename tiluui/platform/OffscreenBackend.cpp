@@ -143,6 +143,18 @@ void OffscreenBackend::SetOpacity(HWND hwnd, uint8_t alpha) {
     if (it != m_surfaces.end()) it->second.opacity = alpha;
 }
 
+void OffscreenBackend::SetLayered(HWND hwnd, bool layered) {
+    std::lock_guard lock(m_mu);
+    auto it = m_surfaces.find(hwnd);
+    if (it != m_surfaces.end()) it->second.desc.layered = layered;
+}
+
+bool OffscreenBackend::IsLayered(HWND hwnd) const {
+    std::lock_guard lock(m_mu);
+    auto it = m_surfaces.find(hwnd);
+    return it != m_surfaces.end() && it->second.desc.layered;
+}
+
 void OffscreenBackend::Raise(HWND /*hwnd*/) {}
 void OffscreenBackend::Minimize(HWND /*hwnd*/) {}
 

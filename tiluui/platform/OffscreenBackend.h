@@ -48,6 +48,7 @@ public:
     std::string GetTitle(HWND hwnd) const;
     uint8_t GetOpacity(HWND hwnd) const;
     bool IsBordered(HWND hwnd) const;
+    bool IsLayered(HWND hwnd) const;
     /// The cursor last shown.
     HCURSOR GetShownCursor() const;
     /// Sets the work area reported for every monitor (default 0,0,1920,1040).
@@ -64,6 +65,7 @@ public:
     void SetTitle(HWND hwnd, const std::string& title) override;
     void SetBordered(HWND hwnd, bool bordered) override;
     void SetOpacity(HWND hwnd, uint8_t alpha) override;
+    void SetLayered(HWND hwnd, bool layered) override;
     void Raise(HWND hwnd) override;
     void Minimize(HWND hwnd) override;
     void Present(HWND hwnd, const uint32_t* pixels, int width, int height, int stride, const RECT& dirty,

@@ -10,6 +10,7 @@
 #include <SDL2/SDL.h>
 
 #include <cmath>
+#include <cstring>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -17,6 +18,7 @@
 
 #include "tiluui/platform/Platform.h"
 #include "tiluui/platform/SdlKeyMap.h"
+#include "tiluui/platform/SdlX11Visual.h"
 
 namespace TiluUI {
 
@@ -40,6 +42,9 @@ public:
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         // Skinned windows are ordinary desktop windows: leave compositing (and opacity) on.
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+        // Frames are composed by cairo already: put them on screen with the plain window
+        // framebuffer. A GPU-backed one would remake the window with an OpenGL visual.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             error = std::string("cannot open the display: ") + SDL_GetError();
             return false;
@@ -51,6 +56,10 @@ public:
             return false;
         }
         SDL_StartTextInput();
+        // Per-pixel alpha on X11 needs a visual with an alpha channel (and a compositor to
+        // blend it); without one, layered windows show their frames over black.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && std::string(driver) == "x11") m_argbVisual = FindArgbVisualId();
         return true;
     }
 
@@ -59,20 +68,10 @@ public:
     // [SECTION] Windows
 
     bool CreateNativeWindow(HWND hwnd, const NativeWindowDesc& d) override {
-        Uint32 flags = SDL_WINDOW_HIDDEN;
-        if (!d.bordered) flags |= SDL_WINDOW_BORDERLESS;
-        if (d.popup) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
-        else if (d.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
-        if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-        const int w = std::max(1, d.rect.right - d.rect.left), h = std::max(1, d.rect.bottom - d.rect.top);
-        SDL_Window* win = SDL_CreateWindow(d.title.c_str(), d.rect.left, d.rect.top, w, h, flags);
-        if (!win && (flags & SDL_WINDOW_POPUP_MENU)) {
-            // Pop-up window types need an owner on some systems; fall back to a plain borderless one.
-            win = SDL_CreateWindow(d.title.c_str(), d.rect.left, d.rect.top, w, h,
-                                   flags & ~static_cast<Uint32>(SDL_WINDOW_POPUP_MENU));
-        }
+        SDL_Window* win = MakeWindow(d);
         if (!win) return false;
         m_windows[hwnd] = win;
+        m_descs[hwnd] = d;
         m_ids[SDL_GetWindowID(win)] = hwnd;
         return true;
     }
@@ -83,6 +82,7 @@ public:
         m_ids.erase(SDL_GetWindowID(it->second));
         SDL_DestroyWindow(it->second);
         m_windows.erase(it);
+        m_descs.erase(hwnd);
         m_shown.erase(hwnd);
     }
 
@@ -119,6 +119,28 @@ public:
         if (SDL_Window* w = Window(hwnd)) SDL_SetWindowOpacity(w, alpha / 255.0f);
     }
 
+    void SetLayered(HWND hwnd, bool layered) override {
+        auto it = m_windows.find(hwnd);
+        if (it == m_windows.end() || m_argbVisual.empty()) return;
+        NativeWindowDesc& d = m_descs[hwnd];
+        if (d.layered == layered) return;
+        d.layered = layered;
+        // A window's visual is fixed when it is made: make it again with the other visual.
+        SDL_Window* old = it->second;
+        int x = 0, y = 0, w = 0, h = 0;
+        SDL_GetWindowPosition(old, &x, &y);
+        SDL_GetWindowSize(old, &w, &h);
+        d.rect = RECT{x, y, x + w, y + h};
+        d.title = SDL_GetWindowTitle(old);
+        SDL_Window* fresh = MakeWindow(d);
+        if (!fresh) return;
+        m_ids.erase(SDL_GetWindowID(old));
+        SDL_DestroyWindow(old);
+        it->second = fresh;
+        m_ids[SDL_GetWindowID(fresh)] = hwnd;
+        if (m_shown.count(hwnd)) SDL_ShowWindow(fresh);
+    }
+
     void Raise(HWND hwnd) override {
         if (SDL_Window* w = Window(hwnd)) SDL_RaiseWindow(w);
     }
@@ -131,8 +153,8 @@ public:
 
     void Present(HWND hwnd, const uint32_t* pixels, int width, int height, int stride, const RECT& dirty,
                  bool /*perPixelAlpha*/) override {
-        // Per-pixel alpha needs an ARGB visual and a compositor; the premultiplied pixels are
-        // shown as they are, which is the frame composed over black.
+        // Layered windows have a visual with alpha where the display offers one: the compositor
+        // blends the premultiplied pixels. Elsewhere they show as composed over black.
         SDL_Window* w = Window(hwnd);
         if (!w) return;
         SDL_Surface* surface = SDL_GetWindowSurface(w);
@@ -145,8 +167,16 @@ public:
         auto* dst = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y0) * surface->pitch +
                     x0 * surface->format->BytesPerPixel;
         if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
-        SDL_ConvertPixels(x1 - x0, y1 - y0, SDL_PIXELFORMAT_ARGB8888, src, stride, surface->format->format, dst,
-                          surface->pitch);
+        const SDL_PixelFormat* f = surface->format;
+        if (f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF) {
+            // Same layout: copy the words as they are, alpha byte included, so that a window
+            // with an alpha visual gets the frame's alpha.
+            for (int y = y0; y < y1; ++y)
+                std::memcpy(dst + static_cast<size_t>(y - y0) * surface->pitch, src + static_cast<size_t>(y - y0) * stride,
+                            static_cast<size_t>(x1 - x0) * 4);
+        } else {
+            SDL_ConvertPixels(x1 - x0, y1 - y0, SDL_PIXELFORMAT_ARGB8888, src, stride, f->format, dst, surface->pitch);
+        }
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
         SDL_Rect r{x0, y0, x1 - x0, y1 - y0};
         SDL_UpdateWindowSurfaceRects(w, &r, 1);
@@ -243,6 +273,24 @@ public:
     }
 
 private:
+    SDL_Window* MakeWindow(const NativeWindowDesc& d) {
+        Uint32 flags = SDL_WINDOW_HIDDEN;
+        if (!d.bordered) flags |= SDL_WINDOW_BORDERLESS;
+        if (d.popup) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
+        else if (d.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
+        if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        const int w = std::max(1, d.rect.right - d.rect.left), h = std::max(1, d.rect.bottom - d.rect.top);
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, d.layered ? m_argbVisual.c_str() : "");
+        SDL_Window* win = SDL_CreateWindow(d.title.c_str(), d.rect.left, d.rect.top, w, h, flags);
+        if (!win && (flags & SDL_WINDOW_POPUP_MENU)) {
+            // Pop-up window types need an owner on some systems; fall back to a plain borderless one.
+            win = SDL_CreateWindow(d.title.c_str(), d.rect.left, d.rect.top, w, h,
+                                   flags & ~static_cast<Uint32>(SDL_WINDOW_POPUP_MENU));
+        }
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, "");
+        return win;
+    }
+
     SDL_Window* Window(HWND hwnd) {
         auto it = m_windows.find(hwnd);
         return it == m_windows.end() ? nullptr : it->second;
@@ -327,7 +375,9 @@ private:
 
     bool m_started = false;
     Uint32 m_wakeEvent = 0;
+    std::string m_argbVisual;  // X11 visual id with alpha, "" when none
     std::map<HWND, SDL_Window*> m_windows;
+    std::map<HWND, NativeWindowDesc> m_descs;
     std::map<Uint32, HWND> m_ids;
     std::map<SDL_SystemCursor, SDL_Cursor*> m_cursors;
     std::vector<SDL_Event> m_pending;

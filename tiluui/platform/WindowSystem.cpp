@@ -244,6 +244,7 @@ HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowNam
         desc.bordered = (style & WS_CAPTION) == WS_CAPTION;
         desc.topmost = (exStyle & WS_EX_TOPMOST) != 0;
         desc.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
+        desc.layered = (exStyle & WS_EX_LAYERED) != 0;
         desc.owner = rec->parent;
         ws->windows[hwnd] = std::move(rec);
         if (!child) ws->zOrder.insert(ws->zOrder.begin(), hwnd);
@@ -417,7 +418,7 @@ intptr_t SetWindowLongPtrW(HWND hwnd, int index, intptr_t value) {
     WindowSystem* ws = WindowSystem::GetOnWindowThread();
     if (!ws) return 0;
     intptr_t old = 0;
-    bool borderChange = false, bordered = false;
+    bool borderChange = false, bordered = false, layeredChange = false, layered = false;
     {
         std::lock_guard lock(ws->mu);
         WindowRecord* rec = ws->Find(hwnd);
@@ -436,6 +437,8 @@ intptr_t SetWindowLongPtrW(HWND hwnd, int index, intptr_t value) {
         }
         case GWL_EXSTYLE:
             old = rec->exStyle;
+            layered = (static_cast<DWORD>(value) & WS_EX_LAYERED) != 0;
+            layeredChange = rec->native && layered != ((rec->exStyle & WS_EX_LAYERED) != 0);
             rec->exStyle = static_cast<DWORD>(value);
             break;
         case GWLP_USERDATA:
@@ -451,6 +454,7 @@ intptr_t SetWindowLongPtrW(HWND hwnd, int index, intptr_t value) {
         }
     }
     if (borderChange) ws->backend->SetBordered(hwnd, bordered);
+    if (layeredChange) ws->backend->SetLayered(hwnd, layered);
     return old;
 }
 

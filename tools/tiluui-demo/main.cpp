@@ -2,9 +2,10 @@
 // English and Chinese text, gradients, an animated GIF) and closes it with DoOK when
 // its OK button is pressed.
 //
-// Usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still]
+// Usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still] [--layered]
 //   --art-dir DIR    where the generated artwork is written (default: a fresh temporary folder)
 //   --still          show the first GIF frame only (no animation timer: the window is idle)
+//   --layered        a per-pixel-alpha window: the panel's rounded corners are see-through
 //   --timeout-ms N   cancel the dialog after N milliseconds (exit code 2)
 //   --announce       print "shown X Y W H" and the OK button as "ok X Y W H" once the first frame is on screen
 // Exit codes: 0 closed with OK, 2 cancelled or closed otherwise, 1 start-up failure.
@@ -30,8 +31,12 @@ constexpr uintptr_t kTimeoutTimer = 2;
 
 class DemoDialog : public MDialog {
 public:
-    DemoDialog(std::string artDir, int timeoutMs, bool announce, bool still)
-        : m_artDir(std::move(artDir)), m_timeoutMs(timeoutMs), m_announce(announce), m_still(still) {}
+    DemoDialog(std::string artDir, int timeoutMs, bool announce, bool still, bool layered)
+        : m_artDir(std::move(artDir)),
+          m_timeoutMs(timeoutMs),
+          m_announce(announce),
+          m_still(still),
+          m_layered(layered) {}
 
     bool ArtReady() const { return m_strip && m_gif; }
 
@@ -46,6 +51,7 @@ public:
         DemoArt::WriteSpinnerGif(gifPath, 48, 12);
         m_pm.SetBKImage(MRender::LoadImageFromFile(panelPath));
         SetBackMode(BACK_MODE_FRAME, 16);
+        if (m_layered) SetLayeredWindow(1);
         m_strip = MRender::LoadImageFromFile(stripPath);
         m_gif = MRender::LoadImageFromFile(gifPath);
         m_pm.SetContentPainter([this](cairo_t* g, const CRect&) { Paint(g); });
@@ -132,6 +138,7 @@ private:
     int m_timeoutMs;
     bool m_announce;
     bool m_still;
+    bool m_layered;
     bool m_announced = false;
     std::shared_ptr<MImage> m_strip;
     std::shared_ptr<MImage> m_gif;
@@ -147,6 +154,7 @@ int main(int argc, char** argv) {
     int timeoutMs = 0;
     bool announce = false;
     bool still = false;
+    bool layered = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--art-dir" && i + 1 < argc) {
@@ -157,8 +165,10 @@ int main(int argc, char** argv) {
             announce = true;
         } else if (a == "--still") {
             still = true;
+        } else if (a == "--layered") {
+            layered = true;
         } else {
-            std::fprintf(stderr, "usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still]\n");
+            std::fprintf(stderr, "usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still] [--layered]\n");
             return 1;
         }
     }
@@ -178,7 +188,7 @@ int main(int argc, char** argv) {
     }
     int result = 0;
     {
-        DemoDialog dlg(artDir, timeoutMs, announce, still);
+        DemoDialog dlg(artDir, timeoutMs, announce, still, layered);
         if (!dlg.Create(nullptr, "KeyForge TiluUI demo", WS_POPUP, 0, CRect(0, 0, 640, 400))) {
             std::fprintf(stderr, "tiluui-demo: cannot create the window\n");
             Platform::Stop();
