@@ -234,6 +234,18 @@ TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
     EXPECT_EQ(run.ClickOk(), 0);
 }
 
+TEST(SdlDemoTest, KeysReachTheWindowUnderThePointer) {
+    DemoRun run;
+    ASSERT_TRUE(run.Start({"--still"}));
+    // Without a window manager the X server gives the keyboard to the window under the pointer.
+    const auto key = RunProcess({"/usr/bin/xdotool", "mousemove", std::to_string(run.x + 20), std::to_string(run.y + 20),
+                                 "sleep", "0.2", "key", "Return"},
+                                {{"DISPLAY", run.server.Display()}}, 30);
+    ASSERT_EQ(key.exitCode, 0) << key.err;
+    EXPECT_EQ(run.demo->ReadLine(10000), "result 1");
+    EXPECT_EQ(run.demo->Wait(10000), 0);
+}
+
 TEST(SdlDemoTest, LayeredWindowsGetAVisualWithAlpha) {
     DemoRun run;
     ASSERT_TRUE(run.Start({"--layered"}));

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <mutex>
+#include <set>
 
 #include "tiluui/core/MFont.h"
 #include "tiluui/core/Manager.h"
@@ -18,15 +19,21 @@ namespace FontSupport {
 
 namespace {
 std::mutex g_fontMutex;  // fontconfig's current configuration is shared by the whole process
+std::set<std::string>& AddedFiles() {
+    static std::set<std::string> files;  // every window asks again; fontconfig needs it once
+    return files;
 }
+}  // namespace
 
 bool AddPrivateFontFile(const std::string& path) {
     struct stat st {};
     if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::lock_guard lock(g_fontMutex);
+    if (AddedFiles().count(path)) return true;
     FcConfig* config = FcConfigGetCurrent();
     if (!config) return false;
     if (!FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.c_str()))) return false;
+    AddedFiles().insert(path);
     // The font map of this thread was built before the file was added; let it see the file.
     PangoFontMap* map = pango_cairo_font_map_get_default();
     if (PANGO_IS_FC_FONT_MAP(map)) pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(map));

@@ -36,8 +36,8 @@ struct MStringFormat {
 
 namespace FontSupport {
 
-/// Makes the fonts in a TrueType/OpenType file available to every text call of the process.
-/// False when the file is missing or not a font.
+/// Makes the fonts in a TrueType/OpenType file available to every text call of the process
+/// (once per path). False when the file is missing or not a font.
 bool AddPrivateFontFile(const std::string& path);
 /// A pango description of the font (caller frees it with pango_font_description_free).
 /// Families fontconfig does not know fall back through its aliases; characters the family

@@ -1,6 +1,6 @@
 // tiluui-demo: opens a skinned TiluUI dialog (nine-grid background, nine-grid buttons,
 // English and Chinese text, gradients, an animated GIF) and closes it with DoOK when
-// its OK button is pressed.
+// its OK button or Return is pressed (Escape cancels).
 //
 // Usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still] [--layered]
 //   --art-dir DIR    where the generated artwork is written (default: a fresh temporary folder)
@@ -77,6 +77,9 @@ public:
     }
 
     LRESULT OnWindowMessage(UINT msg, WPARAM w, LPARAM l) override {
+        // Keys go to the paint manager, not to OnKeyDown: Return and Escape are taken here.
+        if (msg == WM_KEYDOWN && w == VK_RETURN) DoOK();
+        if (msg == WM_KEYDOWN && w == VK_ESCAPE) DoCancel();
         const LRESULT r = MDialog::OnWindowMessage(msg, w, l);
         if (msg == WM_PAINT && m_announce && !m_announced && m_pm.GetFrame()) {
             m_announced = true;

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "tests/support/TestSupport.h"
 #include "tiluui/core/MRender.h"
 
 namespace TiluUI::Test {
@@ -288,9 +289,13 @@ TEST(MRenderTest, TextBoundsRoundTheWidthUpAndPadTheLineHeight) {
     EXPECT_GT(MRender::GetTextBounds(MFont{"", 28, 0}, "Keyboard").cx, one.cx);
 }
 
-TEST(MRenderTest, PrivateFontFilesMustExist) {
+TEST(MRenderTest, PrivateFontFilesMustExistAndBeFonts) {
+    KeyForge::TestUtil::TempDir dir;
+    KeyForge::TestUtil::WriteFile(dir / "Arial.ttf", "not a font at all");
     EXPECT_FALSE(FontSupport::AddPrivateFontFile("/no/such/font.ttf"));
-    EXPECT_FALSE(FontSupport::AddPrivateFontFile("/tmp"));
+    EXPECT_FALSE(FontSupport::AddPrivateFontFile(dir.Path()));
+    EXPECT_FALSE(FontSupport::AddPrivateFontFile(dir / "Arial.ttf"));
+    EXPECT_TRUE(FontSupport::AddPrivateFontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
     EXPECT_TRUE(FontSupport::AddPrivateFontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
 }
 
