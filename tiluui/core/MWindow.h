@@ -58,36 +58,59 @@ public:
     HWND GetSafeHwnd() const;
     /// The parent or owner window of the live window.
     HWND GetParentHwnd() const;
+    /// GWL_STYLE of the window.
     DWORD GetStyle() const;
+    /// GWL_EXSTYLE of the window.
     DWORD GetExStyle() const;
     /// Removes and adds style bits; 1 only when the style changed. Non-zero `flags` refresh the frame.
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+    /// The same for the extended style.
     BOOL ModifyExStyle(DWORD remove, DWORD add, UINT flags = 0);
+    /// Client rectangle (0, 0, width, height).
     BOOL GetClientRect(CRect& rect) const;
+    /// Window rectangle in screen coordinates.
     BOOL GetWindowRect(CRect& rect) const;
+    /// Sets the title.
     BOOL SetWindowTextW(const std::string& text);
+    /// Reads the title.
     BOOL GetWindowTextW(std::string& text) const;
     /// Title length in bytes; -1 without a window.
     int GetWindowTextLengthW() const;
+    /// Enables or disables input; returns whether it was disabled.
     BOOL EnableWindow(BOOL enable);
+    /// Whether the window takes input.
     BOOL IsWindowEnabled() const;
+    /// Whether the window is shown.
     BOOL IsWindowVisible() const;
+    /// Whether the window is minimised.
     BOOL IsIconic() const;
+    /// Adds `rect` (null: all) to the update region.
     BOOL InvalidateRect(const CRect* rect, BOOL erase);
+    /// Takes the mouse capture; returns the previous holder.
     HWND SetCapture();
+    /// Ends the mouse capture.
     BOOL ReleaseCapture();
+    /// Takes the keyboard focus; returns the previous holder.
     HWND SetFocus();
+    /// Starts window timer `id` (WM_TIMER, or `proc`).
     uintptr_t SetTimer(uintptr_t id, UINT elapseMs, TIMERPROC proc = nullptr);
+    /// Stops window timer `id`.
     BOOL KillTimer(uintptr_t id);
+    /// Client to screen coordinates (point or rectangle), and back.
     BOOL ClientToScreen(CPoint& p) const;
     BOOL ClientToScreen(CRect& r) const;
     BOOL ScreenToClient(CPoint& p) const;
     BOOL ScreenToClient(CRect& r) const;
+    /// Moves, sizes and restacks (SWP_* flags).
     BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+    /// Moves and sizes (coordinates or a rectangle).
     BOOL MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
     BOOL MoveWindow(const CRect& rect, BOOL repaint = TRUE);
+    /// Destroys the native window; the object lives on.
     BOOL DestroyWindow();
+    /// Sends a message to the window and returns its result.
     LRESULT SendMessageW(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    /// Queues a message for the window (any thread).
     BOOL PostMessageW(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // [SECTION] Modal loop and placement

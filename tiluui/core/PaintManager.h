@@ -46,11 +46,17 @@ public:
     void DestroyData();
     /// The window's final destroy: releases everything when it is this manager's window.
     void OnDestroyMessage(HWND hwnd);
+    /// Whether Init bound it to a live window (until DestroyData).
     bool IsInitialised() const { return m_initialised; }
+    /// The window it paints (null before Init).
     HWND GetPaintWnd() const { return m_hwnd; }
+    /// The window object that owns it.
     MWindow* GetOwnerWindow() const { return m_owner; }
+    /// Client rectangle of the window (empty without one).
     void GetClientRect(CRect& rect) const;
+    /// Window rectangle in screen coordinates (empty without one).
     void GetWindowRect(CRect& rect) const;
+    /// Client width and height.
     void GetClientSize(int& width, int& height) const;
     /// Sends to the own window (0 without one).
     LRESULT SendMessageW(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -68,6 +74,7 @@ public:
     bool LoadBKImage(const std::string& relativePath);
     /// Uses an image already loaded as the background (null removes it).
     void SetBKImage(std::shared_ptr<MImage> image);
+    /// The background image (null when none).
     const MImage* GetBKImage() const { return m_bkImage.get(); }
     /// Back mode and its parameter (the nine-grid border in BACK_MODE_FRAME).
     void SetBackMode(enumBackMode mode, int param);
@@ -75,6 +82,7 @@ public:
     void SetBackColor(COLORREF back, COLORREF frame);
     /// Per-pixel-alpha presentation on (non-zero) or off.
     void SetLayeredWindow(int layered);
+    /// Whether frames are presented with per-pixel alpha.
     bool IsLayered() const { return m_layered; }
     /// Sets what is drawn over the background on every paint.
     void SetContentPainter(ContentPainter painter);
@@ -95,15 +103,19 @@ public:
     int PreTranslateMessage(MSG* msg);
     /// Whether a press on an empty part of the window moves the window (default on).
     void EnableWndDrag(int enable);
+    /// Whether window drag is on.
     bool IsWndDragEnabled() const { return m_wndDrag; }
+    /// Whether the manager holds the mouse capture for a control.
     bool IsCaptured() const { return m_captured; }
     /// Size limits applied through WM_GETMINMAXINFO (0 means unset).
     void SetWindowMaxSize(int width, int height);
     void SetWindowMixSize(int width, int height);
+    /// The maximum and minimum window sizes set.
     CSize GetWindowManSize() const { return m_maxSize; }
     CSize GetWindowMinSize() const { return m_minSize; }
     /// Scroll-bar image resource ids (vertical, horizontal).
     void SetScrollResID(unsigned vertical, unsigned horizontal);
+    /// The vertical and horizontal scroll-bar image ids.
     unsigned GetScrollVID() const { return m_scrollV; }
     unsigned GetScrollHID() const { return m_scrollH; }
 

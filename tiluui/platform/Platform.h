@@ -118,25 +118,34 @@ HWND FindWindowW(const char* className, const char* windowName);
 
 /// Show command SW_*; returns whether the window was visible before.
 BOOL ShowWindow(HWND hwnd, int cmd);
+/// True when the window and its parents are shown.
 BOOL IsWindowVisible(HWND hwnd);
+/// True when the window is minimised.
 BOOL IsIconic(HWND hwnd);
+/// True when the window is maximised.
 BOOL IsZoomed(HWND hwnd);
 /// Enables or disables mouse and keyboard input; returns whether it was disabled before.
 BOOL EnableWindow(HWND hwnd, BOOL enable);
+/// True when the window takes mouse and keyboard input.
 BOOL IsWindowEnabled(HWND hwnd);
 
 /// Window rectangle in screen coordinates.
 BOOL GetWindowRect(HWND hwnd, RECT* rect);
 /// Client rectangle (0, 0, width, height). Windows have no frame of their own.
 BOOL GetClientRect(HWND hwnd, RECT* rect);
+/// Client to screen coordinates.
 BOOL ClientToScreen(HWND hwnd, POINT* p);
+/// Screen to client coordinates.
 BOOL ScreenToClient(HWND hwnd, POINT* p);
 /// Moves, sizes and restacks; SWP_* flags. Sends WM_WINDOWPOSCHANGING/CHANGED, WM_MOVE, WM_SIZE.
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+/// Moves and sizes without activation or restacking.
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 /// Brings the window to the front and activates it.
 BOOL SetForegroundWindow(HWND hwnd);
+/// The active top-level window (the only foreground the platform knows).
 HWND GetForegroundWindow();
+/// The active top-level window.
 HWND GetActiveWindow();
 
 // [SECTION] Messages, queue and loops
@@ -173,13 +182,17 @@ BOOL KillTimer(HWND hwnd, uintptr_t id);
 
 /// Sends all mouse input to the window; returns the previous capture window.
 HWND SetCapture(HWND hwnd);
+/// Ends the mouse capture (WM_CAPTURECHANGED to the window that had it).
 BOOL ReleaseCapture();
+/// The window with the mouse capture.
 HWND GetCapture();
 /// Gives the keyboard focus (WM_KILLFOCUS, WM_SETFOCUS); returns the previous focus window.
 HWND SetFocus(HWND hwnd);
+/// The window with the keyboard focus.
 HWND GetFocus();
 /// Bit 15 set while the virtual key is held down (0x8000), as the platform reports it.
 short GetKeyState(int vk);
+/// The same state as GetKeyState (input is only known through the window thread).
 short GetAsyncKeyState(int vk);
 /// Requests WM_MOUSELEAVE / WM_MOUSEHOVER for the window.
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
@@ -187,7 +200,9 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
 HCURSOR LoadCursorW(void* instance, HCURSOR id);
 /// Shows the cursor; returns the previous one.
 HCURSOR SetCursor(HCURSOR cursor);
+/// The cursor last set.
 HCURSOR GetCursor();
+/// The pointer position last reported, in screen coordinates.
 BOOL GetCursorPos(POINT* p);
 /// The double-click interval in milliseconds.
 UINT GetDoubleClickTime();
@@ -212,12 +227,15 @@ BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, uint8_t alpha, DWORD fl
 
 /// The work area of the monitor nearest the rectangle.
 RECT GetWorkAreaNear(const RECT& near);
+/// Puts UTF-8 text on the clipboard.
 BOOL SetClipboardText(const std::string& text);
+/// The clipboard's text ("" when none).
 std::string GetClipboardText();
 /// Milliseconds since the platform started.
 DWORD GetTickCount();
 /// The code recorded by the last failing call of this thread.
 DWORD GetLastError();
+/// Records an error code for GetLastError.
 void SetLastError(DWORD code);
 
 }  // namespace TiluUI
