@@ -30,6 +30,8 @@ struct NativeEvent {
         Resized,      // the window system resized `window` to `rect`
         FocusGained,  // `window` became the active window
         FocusLost,    // `window` stopped being the active window
+        Minimized,    // the window system minimised `window`
+        Restored,     // the window system restored `window` from minimised
     };
     Kind kind = Kind::MouseMove;
     HWND window = nullptr;  // the window the event belongs to; null for mouse events to hit-test

@@ -33,6 +33,16 @@ uint32_t NextCodePoint(const std::string& s, size_t& i) {
     return cp;
 }
 
+/// The last shown, enabled window owned by `owner` (the modal dialog that disabled it), or null.
+HWND EnabledOwnedPopup(WindowSystem& ws, HWND owner) {
+    std::lock_guard lock(ws.mu);
+    for (HWND h : ws.zOrder) {
+        WindowRecord* rec = ws.Find(h);
+        if (rec && !rec->child && rec->parent == owner && rec->visible && rec->enabled && !rec->destroying) return h;
+    }
+    return nullptr;
+}
+
 /// The top-level window that contains `hwnd` (itself for a top-level window).
 HWND TopLevelOf(HWND hwnd) {
     while (hwnd && (static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)) & WS_CHILD)) hwnd = GetParent(hwnd);
@@ -117,6 +127,11 @@ void WindowSystem::Route(const NativeEvent& ev) {
             return;
         }
         HWND target = mouseTarget();
+        if (target && down && !isEnabled(target)) {
+            // A press on a window disabled by its modal dialog brings that dialog forward.
+            if (HWND modal = EnabledOwnedPopup(*this, TopLevelOf(target))) Activate(modal, true);
+            return;
+        }
         if (!isEnabled(target)) return;
         if (down) {
             // A press on an inactive top-level window activates it first.
@@ -200,6 +215,8 @@ void WindowSystem::Route(const NativeEvent& ev) {
         return;
     case K::Moved:
     case K::Resized: {
+        // While a caption drag moves the window, late reports of earlier positions are stale.
+        if (ev.kind == K::Moved && movingWindow == ev.window) return;
         CRect before;
         {
             std::lock_guard lock(mu);
@@ -220,8 +237,33 @@ void WindowSystem::Route(const NativeEvent& ev) {
         return;
     }
     case K::FocusGained:
-        if (IsWindow(ev.window)) Activate(ev.window, false);
+        if (!IsWindow(ev.window)) return;
+        if (!IsWindowEnabled(ev.window)) {
+            if (HWND modal = EnabledOwnedPopup(*this, ev.window)) Activate(modal, true);
+            return;
+        }
+        Activate(ev.window, false);
         return;
+    case K::Minimized:
+    case K::Restored: {
+        const bool minimize = ev.kind == K::Minimized;
+        CRect rect;
+        {
+            std::lock_guard lock(mu);
+            WindowRecord* rec = Find(ev.window);
+            if (!rec || rec->minimized == minimize) return;
+            rec->minimized = minimize;
+            rect = rec->rect;
+        }
+        if (minimize) {
+            Call(ev.window, WM_SIZE, SIZE_MINIMIZED, 0);
+        } else {
+            Call(ev.window, WM_SIZE, IsZoomed(ev.window) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                 MAKELPARAM(rect.Width(), rect.Height()));
+            InvalidateRect(ev.window, nullptr, FALSE);
+        }
+        return;
+    }
     case K::FocusLost:
         if (active == ev.window) {
             Call(ev.window, WM_NCACTIVATE, FALSE, 0);

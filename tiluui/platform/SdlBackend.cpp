@@ -352,6 +352,8 @@ private:
             case SDL_WINDOWEVENT_FOCUS_GAINED: ev.kind = K::FocusGained; break;
             case SDL_WINDOWEVENT_FOCUS_LOST: ev.kind = K::FocusLost; break;
             case SDL_WINDOWEVENT_LEAVE: ev.kind = K::MouseLeft; break;
+            case SDL_WINDOWEVENT_MINIMIZED: ev.kind = K::Minimized; break;
+            case SDL_WINDOWEVENT_RESTORED: ev.kind = K::Restored; break;
             case SDL_WINDOWEVENT_MOVED:
                 ev.kind = K::Moved;
                 ev.rect = RECT{e.window.data1, e.window.data2, e.window.data1, e.window.data2};

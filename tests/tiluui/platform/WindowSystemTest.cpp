@@ -241,6 +241,47 @@ TEST_F(WindowSystemTest, MouseInputIsRoutedByPositionCaptureAndEnableState) {
     EXPECT_EQ(b.Count(WM_LBUTTONDOWN), 1);
 }
 
+TEST_F(WindowSystemTest, APressOnAWindowDisabledByItsDialogBringsTheDialogForward) {
+    Recorder owner, dialog, other;
+    HWND o = Make(owner, CRect(0, 0, 400, 300));
+    HWND d = Make(dialog, CRect(100, 100, 200, 200), WS_POPUP | WS_VISIBLE, o);
+    HWND x = Make(other, CRect(500, 0, 600, 100));
+    EnableWindow(o, FALSE);
+    EXPECT_EQ(GetActiveWindow(), x);
+    m_screen->InjectClick(10, 10);
+    PumpPending();
+    EXPECT_EQ(owner.Count(WM_LBUTTONDOWN), 0);
+    EXPECT_EQ(GetActiveWindow(), d);
+    // The window system giving the focus to the disabled owner does the same.
+    SetForegroundWindow(x);
+    NativeEvent focus;
+    focus.kind = NativeEvent::Kind::FocusGained;
+    focus.window = o;
+    m_screen->Inject(focus);
+    PumpPending();
+    EXPECT_EQ(GetActiveWindow(), d);
+}
+
+TEST_F(WindowSystemTest, MinimisingAndRestoringByTheWindowSystemAreReported) {
+    Recorder r;
+    HWND h = Make(r, CRect(0, 0, 60, 40));
+    PumpPending();
+    NativeEvent ev;
+    ev.window = h;
+    ev.kind = NativeEvent::Kind::Minimized;
+    m_screen->Inject(ev);
+    PumpPending();
+    EXPECT_TRUE(IsIconic(h));
+    EXPECT_EQ(r.Last(WM_SIZE)->wParam, SIZE_MINIMIZED);
+    const int paints = r.Count(WM_PAINT);
+    ev.kind = NativeEvent::Kind::Restored;
+    m_screen->Inject(ev);
+    PumpPending();
+    EXPECT_FALSE(IsIconic(h));
+    EXPECT_EQ(r.Last(WM_SIZE)->lParam, MAKELPARAM(60, 40));
+    EXPECT_GT(r.Count(WM_PAINT), paints);  // restored windows repaint
+}
+
 TEST_F(WindowSystemTest, SecondQuickClickIsADoubleClick) {
     Recorder r;
     Make(r, CRect(0, 0, 100, 100));
