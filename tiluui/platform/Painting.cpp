@@ -5,6 +5,7 @@
 #include "tiluui/platform/WindowSystem.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace TiluUI {
 
@@ -61,12 +62,29 @@ BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL /*erase*/) {
 BOOL PresentFrame(HWND hwnd, const uint32_t* pixels, int width, int height, int stride, const RECT& dirty) {
     WindowSystem* ws = WindowSystem::GetOnWindowThread();
     if (!ws || !pixels || width <= 0 || height <= 0) return FALSE;
+    COLORREF key = 0;
+    bool keyed = false;
     {
         std::lock_guard lock(ws->mu);
         WindowRecord* rec = ws->Find(hwnd);
         if (!rec || !rec->native) return FALSE;
+        keyed = (rec->exStyle & WS_EX_LAYERED) && (rec->layeredFlags & LWA_COLORKEY);
+        key = rec->colorKey;
     }
-    ws->backend->Present(hwnd, pixels, width, height, stride, dirty, false);
+    if (!keyed) {
+        ws->backend->Present(hwnd, pixels, width, height, stride, dirty, false);
+        return TRUE;
+    }
+    // A colour-keyed window: pixels of the key colour are holes, the rest is opaque.
+    const uint32_t keyRgb = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
+    std::vector<uint32_t> shaped(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) +
+                                                            static_cast<size_t>(y) * stride);
+        for (int x = 0; x < width; ++x)
+            shaped[static_cast<size_t>(y) * width + x] = (row[x] & 0xFFFFFF) == keyRgb ? 0 : (row[x] | 0xFF000000u);
+    }
+    ws->backend->Present(hwnd, shaped.data(), width, height, width * 4, RECT{0, 0, width, height}, true);
     return TRUE;
 }
 

@@ -216,6 +216,7 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect);
 /// Bounding box of the update region; FALSE when it is empty.
 BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
 /// Copies a premultiplied ARGB32 frame (client size) to the screen; only `dirty` changed.
+/// On a layered window with a colour key, pixels of that colour become holes.
 BOOL PresentFrame(HWND hwnd, const uint32_t* pixels, int width, int height, int stride, const RECT& dirty);
 /// Puts a per-pixel-alpha frame on a WS_EX_LAYERED window, scaled by `constantAlpha`.
 BOOL UpdateLayeredWindow(HWND hwnd, const uint32_t* pixels, int width, int height, int stride,

@@ -420,6 +420,16 @@ TEST_F(WindowSystemTest, LayeredFramesKeepAlphaAndNeedTheLayeredStyle) {
     EXPECT_EQ(frame.Pixel(1, 0), 0u);
     EXPECT_TRUE(SetLayeredWindowAttributes(layered, 0, 200, LWA_ALPHA));
     EXPECT_EQ(m_screen->GetOpacity(layered), 200);
+    EXPECT_FALSE(SetLayeredWindowAttributes(plain, 0, 200, LWA_ALPHA));
+
+    // A colour key turns the pixels of that colour into holes of an ordinary frame.
+    ASSERT_TRUE(SetLayeredWindowAttributes(layered, RGB(0xFF, 0, 0xFF), 255, LWA_COLORKEY));
+    const uint32_t keyed[2] = {0xFFFF00FFu, 0xFF102030u};
+    ASSERT_TRUE(PresentFrame(layered, keyed, 2, 1, 8, RECT{0, 0, 2, 1}));
+    const auto shaped = m_screen->GetFrame(layered);
+    EXPECT_EQ(shaped.Pixel(0, 0), 0u);
+    EXPECT_EQ(shaped.Pixel(1, 0), 0xFF102030u);
+    EXPECT_EQ(m_screen->GetOpacity(layered), 255);
 }
 
 TEST_F(WindowSystemTest, ClipboardCursorAndWorkArea) {
