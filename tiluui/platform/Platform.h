@@ -137,7 +137,8 @@ BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL ClientToScreen(HWND hwnd, POINT* p);
 /// Screen to client coordinates.
 BOOL ScreenToClient(HWND hwnd, POINT* p);
-/// Moves, sizes and restacks; SWP_* flags. Sends WM_WINDOWPOSCHANGING/CHANGED, WM_MOVE, WM_SIZE.
+/// Moves, sizes and restacks; SWP_* flags. A new size is bounded by WM_GETMINMAXINFO's track
+/// sizes. Sends WM_WINDOWPOSCHANGING/CHANGED, WM_MOVE, WM_SIZE.
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 /// Moves and sizes without activation or restacking.
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);

@@ -765,6 +765,18 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         wp.cy = (flags & SWP_NOSIZE) ? before.Height() : std::max(cy, 0);
         wp.flags = flags;
     }
+    if (!(flags & SWP_NOSIZE)) {
+        // The window's own limits bound any new size.
+        MINMAXINFO limits;
+        const CRect work(ws->backend->GetWorkArea(before));
+        limits.ptMaxSize = {work.Width(), work.Height()};
+        limits.ptMaxPosition = {work.left, work.top};
+        limits.ptMinTrackSize = {0, 0};
+        limits.ptMaxTrackSize = {32767, 32767};
+        ws->Call(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        wp.cx = std::clamp(wp.cx, limits.ptMinTrackSize.x, std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
+        wp.cy = std::clamp(wp.cy, limits.ptMinTrackSize.y, std::max(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y));
+    }
     ws->Call(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     CRect after;
     {

@@ -129,6 +129,26 @@ TEST_F(MDialogTest, ResizingCallsUISizeAndRepaints) {
     EXPECT_EQ(dlg.sizes.size(), before);
 }
 
+TEST_F(MDialogTest, SizeLimitsAndWholeWindowTranslucency) {
+    CountingDialog dlg;
+    HWND h = Open(dlg, CRect(0, 0, 200, 150));
+    dlg.GetPaintManager().SetWindowMixSize(120, 100);
+    dlg.GetPaintManager().SetWindowMaxSize(300, 0);
+    dlg.MoveWindow(0, 0, 50, 50);
+    CRect r;
+    dlg.GetWindowRect(r);
+    EXPECT_EQ(r.Size(), CSize(120, 100));
+    dlg.MoveWindow(0, 0, 500, 400);
+    dlg.GetWindowRect(r);
+    EXPECT_EQ(r.Size(), CSize(300, 400));  // no height limit set
+
+    // A constant alpha makes the window layered on the next size change.
+    dlg.SetWindowAlpha(128);
+    dlg.MoveWindow(0, 0, 200, 150);
+    EXPECT_TRUE(dlg.GetExStyle() & WS_EX_LAYERED);
+    EXPECT_EQ(m_screen->GetOpacity(h), 128);
+}
+
 TEST_F(MDialogTest, RepaintsAreCappedWithoutBlockingTheLoop) {
     CountingDialog dlg;
     HWND h = Open(dlg, CRect(0, 0, 20, 20));
