@@ -200,7 +200,7 @@ struct DemoRun {
     }
 };
 
-TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
+TEST(SdlBackendTest, DemoShowsOnARealServerAndClosesWithOk) {
     DemoRun run;
     ASSERT_TRUE(run.Start({}));
     const int x = run.x, y = run.y, w = run.w, h = run.h;
@@ -234,7 +234,7 @@ TEST(SdlDemoTest, DemoShowsOnARealServerAndClosesWithOk) {
     EXPECT_EQ(run.ClickOk(), 0);
 }
 
-TEST(SdlDemoTest, KeysReachTheWindowUnderThePointer) {
+TEST(SdlBackendTest, KeysReachTheWindowUnderThePointer) {
     DemoRun run;
     ASSERT_TRUE(run.Start({"--still"}));
     // Without a window manager the X server gives the keyboard to the window under the pointer.
@@ -246,7 +246,7 @@ TEST(SdlDemoTest, KeysReachTheWindowUnderThePointer) {
     EXPECT_EQ(run.demo->Wait(10000), 0);
 }
 
-TEST(SdlDemoTest, LayeredWindowsGetAVisualWithAlpha) {
+TEST(SdlBackendTest, LayeredWindowsGetAVisualWithAlpha) {
     DemoRun run;
     ASSERT_TRUE(run.Start({"--layered"}));
     // The window was made layered after creation, so it was made again with a 32-bit visual.
