@@ -18,7 +18,7 @@
 
 #include "tiluui/platform/Platform.h"
 #include "tiluui/platform/SdlKeyMap.h"
-#include "tiluui/platform/SdlX11Visual.h"
+#include "tiluui/platform/SdlX11.h"
 
 namespace TiluUI {
 
@@ -45,6 +45,7 @@ public:
         // Frames are composed by cairo already: put them on screen with the plain window
         // framebuffer. A GPU-backed one would remake the window with an OpenGL visual.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        InstallX11ErrorFilter();  // harmless when SDL ends up on another video driver
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             error = std::string("cannot open the display: ") + SDL_GetError();
             return false;
@@ -120,25 +121,10 @@ public:
     }
 
     void SetLayered(HWND hwnd, bool layered) override {
-        auto it = m_windows.find(hwnd);
-        if (it == m_windows.end() || m_argbVisual.empty()) return;
-        NativeWindowDesc& d = m_descs[hwnd];
-        if (d.layered == layered) return;
-        d.layered = layered;
-        // A window's visual is fixed when it is made: make it again with the other visual.
-        SDL_Window* old = it->second;
-        int x = 0, y = 0, w = 0, h = 0;
-        SDL_GetWindowPosition(old, &x, &y);
-        SDL_GetWindowSize(old, &w, &h);
-        d.rect = RECT{x, y, x + w, y + h};
-        d.title = SDL_GetWindowTitle(old);
-        SDL_Window* fresh = MakeWindow(d);
-        if (!fresh) return;
-        m_ids.erase(SDL_GetWindowID(old));
-        SDL_DestroyWindow(old);
-        it->second = fresh;
-        m_ids[SDL_GetWindowID(fresh)] = hwnd;
-        if (m_shown.count(hwnd)) SDL_ShowWindow(fresh);
+        // Every window already has the visual with alpha (where there is one); only what
+        // Present puts into the alpha byte changes.
+        auto it = m_descs.find(hwnd);
+        if (it != m_descs.end()) it->second.layered = layered;
     }
 
     void Raise(HWND hwnd) override {
@@ -152,9 +138,9 @@ public:
     // [SECTION] Frames
 
     void Present(HWND hwnd, const uint32_t* pixels, int width, int height, int stride, const RECT& dirty,
-                 bool /*perPixelAlpha*/) override {
-        // Layered windows have a visual with alpha where the display offers one: the compositor
-        // blends the premultiplied pixels. Elsewhere they show as composed over black.
+                 bool perPixelAlpha) override {
+        // Windows have a visual with alpha where the display offers one: a compositor blends a
+        // layered window's premultiplied pixels. Without one they show as composed over black.
         SDL_Window* w = Window(hwnd);
         if (!w) return;
         SDL_Surface* surface = SDL_GetWindowSurface(w);
@@ -169,11 +155,14 @@ public:
         if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
         const SDL_PixelFormat* f = surface->format;
         if (f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF) {
-            // Same layout: copy the words as they are, alpha byte included, so that a window
-            // with an alpha visual gets the frame's alpha.
-            for (int y = y0; y < y1; ++y)
-                std::memcpy(dst + static_cast<size_t>(y - y0) * surface->pitch, src + static_cast<size_t>(y - y0) * stride,
-                            static_cast<size_t>(x1 - x0) * 4);
+            // Same layout: copy the words with their alpha byte, so that a compositor blends a
+            // layered window by its frame's alpha; other windows are made fully opaque.
+            const uint32_t opaque = perPixelAlpha ? 0 : 0xFF000000u;
+            for (int y = y0; y < y1; ++y) {
+                const auto* from = reinterpret_cast<const uint32_t*>(src + static_cast<size_t>(y - y0) * stride);
+                auto* to = reinterpret_cast<uint32_t*>(dst + static_cast<size_t>(y - y0) * surface->pitch);
+                for (int x = 0; x < x1 - x0; ++x) to[x] = from[x] | opaque;
+            }
         } else {
             SDL_ConvertPixels(x1 - x0, y1 - y0, SDL_PIXELFORMAT_ARGB8888, src, stride, f->format, dst, surface->pitch);
         }
@@ -280,7 +269,9 @@ private:
         else if (d.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
         if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         const int w = std::max(1, d.rect.right - d.rect.left), h = std::max(1, d.rect.bottom - d.rect.top);
-        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, d.layered ? m_argbVisual.c_str() : "");
+        // All windows get the visual with alpha: a window's visual is fixed when it is made, and
+        // WS_EX_LAYERED usually comes after that.
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, m_argbVisual.c_str());
         SDL_Window* win = SDL_CreateWindow(d.title.c_str(), d.rect.left, d.rect.top, w, h, flags);
         if (!win && (flags & SDL_WINDOW_POPUP_MENU)) {
             // Pop-up window types need an owner on some systems; fall back to a plain borderless one.

@@ -21,6 +21,7 @@ namespace TiluUI::Test {
 namespace {
 
 using KeyForge::TestUtil::BinFolder;
+using KeyForge::TestUtil::ReadFile;
 using KeyForge::TestUtil::RunProcess;
 using KeyForge::TestUtil::TempDir;
 
@@ -32,14 +33,17 @@ bool Exists(const std::string& path) {
 /// A child process with its standard output on a pipe.
 class Child {
 public:
-    Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env) {
+    /// Starts argv[0]; standard error goes to `errorFile` ("" discards it).
+    Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
+          const std::string& errorFile = "") {
         int fds[2];
         if (pipe(fds) != 0) return;
         m_pid = fork();
         if (m_pid == 0) {
             dup2(fds[1], STDOUT_FILENO);
-            const int devnull = open("/dev/null", O_WRONLY);
-            if (devnull >= 0) dup2(devnull, STDERR_FILENO);
+            const int err = errorFile.empty() ? open("/dev/null", O_WRONLY)
+                                              : open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err >= 0) dup2(err, STDERR_FILENO);
             close(fds[0]);
             close(fds[1]);
             for (const auto& [k, v] : env) setenv(k.c_str(), v.c_str(), 1);
@@ -171,12 +175,13 @@ struct DemoRun {
         argv.insert(argv.end(), extra.begin(), extra.end());
         demo = std::make_unique<Child>(
             argv, std::vector<std::pair<std::string, std::string>>{
-                      {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}});
+                      {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}},
+            art / "demo-stderr.txt");
         std::istringstream shown(demo->ReadLine(10000)), ok(demo->ReadLine(1000));
         std::string word, word2;
         if (!(shown >> word >> x >> y >> w >> h && word == "shown") ||
             !(ok >> word2 >> okX >> okY >> okW >> okH && word2 == "ok")) {
-            ADD_FAILURE() << "the demo did not announce its window";
+            ADD_FAILURE() << "the demo did not announce its window: " << ReadFile(art / "demo-stderr.txt");
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let the X server show the frame
@@ -195,7 +200,7 @@ struct DemoRun {
                                        std::to_string(y + okY + okH / 2), "click", "1"},
                                       {{"DISPLAY", server.Display()}}, 30);
         EXPECT_EQ(click.exitCode, 0) << click.err;
-        EXPECT_EQ(demo->ReadLine(10000), "result 1");
+        EXPECT_EQ(demo->ReadLine(10000), "result 1") << ReadFile(art / "demo-stderr.txt");
         return demo->Wait(10000);
     }
 };
@@ -242,14 +247,14 @@ TEST(SdlBackendTest, KeysReachTheWindowUnderThePointer) {
                                  "sleep", "0.2", "key", "Return"},
                                 {{"DISPLAY", run.server.Display()}}, 30);
     ASSERT_EQ(key.exitCode, 0) << key.err;
-    EXPECT_EQ(run.demo->ReadLine(10000), "result 1");
+    EXPECT_EQ(run.demo->ReadLine(10000), "result 1") << ReadFile(run.art / "demo-stderr.txt");
     EXPECT_EQ(run.demo->Wait(10000), 0);
 }
 
 TEST(SdlBackendTest, LayeredWindowsGetAVisualWithAlpha) {
     DemoRun run;
     ASSERT_TRUE(run.Start({"--layered"}));
-    // The window was made layered after creation, so it was made again with a 32-bit visual.
+    // The window was made layered after creation: it has the 32-bit visual from the start.
     const auto info = RunProcess({"/usr/bin/xwininfo", "-display", run.server.Display(), "-name",
                                   "KeyForge TiluUI demo"}, {}, 30);
     ASSERT_EQ(info.exitCode, 0) << info.err;
