@@ -1,4 +1,4 @@
-// The TiluUI platform layer: a Win32-shaped window model (handles, messages, queues,
+// The TiluUI platform layer: a message-based window model (handles, messages, queues,
 // timers, modal loops, capture, focus, layered windows) over a native backend.
 //
 // Index
@@ -11,7 +11,7 @@
 //   [SECTION] Painting and layered windows
 //   [SECTION] Screen, clipboard, time
 //
-// Error convention: the Win32-shaped calls keep their Win32 results (0, null, FALSE
+// Error convention: the window calls keep their classic results (0, null, FALSE
 // on failure) and record a code for GetLastError(); start-up returns a PlatformResult
 // with a message. No call throws.
 //

@@ -1,5 +1,6 @@
-// Win32 constants of the TiluUI platform layer, with their Win32 values: messages,
-// styles, show commands, dialog results, hit codes, key codes, text format flags.
+// Constants of the TiluUI platform layer, with the established values the application's
+// data and code use: messages, styles, show commands, dialog results, hit codes, key codes,
+// text format flags.
 #pragma once
 
 #include "tiluui/platform/WinTypes.h"

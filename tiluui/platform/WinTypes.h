@@ -1,4 +1,4 @@
-// Win32-shaped basic types of the TiluUI platform layer: handles, geometry records,
+// Basic types of the TiluUI platform layer's window model: handles, geometry records,
 // the message record and the structures that travel with window messages.
 #pragma once
 

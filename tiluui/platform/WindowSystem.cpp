@@ -81,7 +81,7 @@ PlatformResult Platform::StartDefault() {
 void Platform::Stop() {
     WindowSystem* ws = WindowSystem::Get();
     if (!ws || !ws->OnWindowThread()) return;
-    // Destroy front to back so that owned windows go before their owners.
+    // Destroy the windows without a live parent or owner; theirs go with them.
     for (;;) {
         HWND victim = nullptr;
         {
@@ -92,13 +92,15 @@ void Platform::Stop() {
                     break;
                 }
             }
-            if (!victim && !ws->windows.empty()) victim = ws->windows.begin()->first;
+            if (!victim) {
+                // Only windows in the middle of their own destruction are left (Stop was called
+                // from a destroy handler): drop their records.
+                ws->windows.clear();
+                ws->zOrder.clear();
+                break;
+            }
         }
-        if (!victim) break;
-        if (!DestroyWindow(victim)) {
-            std::lock_guard lock(ws->mu);
-            ws->windows.erase(victim);
-        }
+        DestroyWindow(victim);
     }
     g_system.store(nullptr, std::memory_order_release);
     g_owner.reset();
