@@ -43,7 +43,8 @@ void BM_FullRepaint1280x720(benchmark::State& state) {
         for (int i = 0; i < 50; ++i) {
             CRect r(40 + (i % 5) * 240, 40 + (i / 5) * 64, 40 + (i % 5) * 240 + 220, 40 + (i / 5) * 64 + 24);
             std::snprintf(text, sizeof text, "Label %02d — 标签 %d", i, i);
-            MRender::DrawTextW(g, r, text, RGB(230, 230, 230), font, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+            MRender::DrawTextW(g, r, text, RGB(230, 230, 230), font,
+                               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
         }
     });
     dlg.ShowWindow(SW_SHOW);
@@ -74,7 +75,8 @@ void BM_IdleWindowCpu(benchmark::State& state) {
         });
         const int result = dlg.ShowModal(SW_SHOW);
         worker.join();
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const long cpu = CpuMicros() - cpuBefore;
         state.SetIterationTime(elapsed);
         state.counters["cpu_percent"] = 100.0 * static_cast<double>(cpu) / (elapsed * 1e6);

@@ -13,7 +13,9 @@
 
 namespace TiluUI {
 
-MFont MFont::Default() { return MFont{Manager::GetFontName(), Manager::GetFontWidth(), FontStyleRegular}; }
+MFont MFont::Default() {
+    return MFont{Manager::GetFontName(), Manager::GetFontWidth(), FontStyleRegular};
+}
 
 namespace FontSupport {
 
@@ -46,8 +48,10 @@ PangoFontDescription* CreateDescription(const MFont& font) {
     const int size = font.sizePx > 0 ? font.sizePx : Manager::GetFontWidth();
     pango_font_description_set_family(d, family.c_str());
     pango_font_description_set_absolute_size(d, static_cast<double>(size) * PANGO_SCALE);
-    pango_font_description_set_weight(d, (font.style & FontStyleBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(d, (font.style & FontStyleItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_weight(d,
+                                      (font.style & FontStyleBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(
+        d, (font.style & FontStyleItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     return d;
 }
 
@@ -56,8 +60,9 @@ double LineHeight(const MFont& font) {
     PangoContext* ctx = pango_font_map_create_context(map);
     PangoFontDescription* d = CreateDescription(font);
     PangoFontMetrics* m = pango_context_get_metrics(ctx, d, nullptr);
-    const double h = static_cast<double>(pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) /
-                     PANGO_SCALE;
+    const double h =
+        static_cast<double>(pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) /
+        PANGO_SCALE;
     pango_font_metrics_unref(m);
     pango_font_description_free(d);
     g_object_unref(ctx);

@@ -20,9 +20,13 @@ MBitmap::~MBitmap() {
     if (m_surface) cairo_surface_destroy(m_surface);
 }
 
-bool MBitmap::IsValid() const { return m_surface != nullptr; }
+bool MBitmap::IsValid() const {
+    return m_surface != nullptr;
+}
 
-int MBitmap::Stride() const { return m_surface ? cairo_image_surface_get_stride(m_surface) : 0; }
+int MBitmap::Stride() const {
+    return m_surface ? cairo_image_surface_get_stride(m_surface) : 0;
+}
 
 uint32_t* MBitmap::Bits() {
     if (!m_surface) return nullptr;

@@ -53,7 +53,7 @@ public:
     virtual int OnCreate(CREATESTRUCTW* cs);
     /// 16: re-applies translucency, re-reads the client rectangle, calls UISize and repaints.
     virtual int OnSize(UINT type, int cx, int cy);
-    virtual int OnMouseMove(UINT flags, CPoint point);      // 17
+    virtual int OnMouseMove(UINT flags, CPoint point);       // 17
     virtual int OnMouseLeave(WPARAM wParam, LPARAM lParam);  // 18
     virtual int OnMouseHover(WPARAM wParam, LPARAM lParam);  // 19
     /// 20: a hook only; wheel messages go to the paint manager.
@@ -66,21 +66,21 @@ public:
     virtual int OnRButtonDblClk(UINT flags, CPoint point);  // 26
     /// 27: a hook only; key messages go to the paint manager.
     virtual int OnKeyDown(UINT key, UINT repeat, UINT flags);
-    virtual LRESULT OnNcHitTest(CPoint point);                    // 28 (hook)
-    virtual int OnGetMinMaxInfo(MINMAXINFO* info);                // 29 (hook)
+    virtual LRESULT OnNcHitTest(CPoint point);                      // 28 (hook)
+    virtual int OnGetMinMaxInfo(MINMAXINFO* info);                  // 29 (hook)
     virtual int OnNcCalcSize(int calcValid, NCCALCSIZE_PARAMS* p);  // 30 (hook)
-    virtual int OnNcActivate(int active);                         // 31
+    virtual int OnNcActivate(int active);                           // 31
     /// 32: returns 1.
     virtual int OnWindowPosChanging(WINDOWPOS* pos);
     /// 33: returns 1.
     virtual int OnWindowPosChanged(WINDOWPOS* pos);
-    virtual int OnPaint();          // 34
-    virtual int OnTimer(UINT id);   // 35
-    virtual int OnNcPaint();        // 36 (hook)
+    virtual int OnPaint();         // 34
+    virtual int OnTimer(UINT id);  // 35
+    virtual int OnNcPaint();       // 36 (hook)
     /// 37: returns 1; the window then closes through the default handling.
     virtual int OnClose();
-    virtual int OnDestroy();        // 38
-    virtual int PostNcDestroy();    // 39
+    virtual int OnDestroy();      // 38
+    virtual int PostNcDestroy();  // 39
 
     // [SECTION] Background and window look
     /// Loads the background image from the skin folder; false when it cannot be loaded.

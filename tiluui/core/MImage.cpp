@@ -68,8 +68,8 @@ std::unique_ptr<MImage> DecodePng(const unsigned char* data, size_t size) {
     }
     if (cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32) {
         // Opaque PNGs load as RGB24; every drawing path expects ARGB32.
-        cairo_surface_t* argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(s),
-                                                           cairo_image_surface_get_height(s));
+        cairo_surface_t* argb = cairo_image_surface_create(
+            CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(s), cairo_image_surface_get_height(s));
         cairo_t* cr = cairo_create(argb);
         cairo_set_source_surface(cr, s, 0, 0);
         cairo_paint(cr);
@@ -102,7 +102,8 @@ std::unique_ptr<MImage> DecodeGif(const unsigned char* data, size_t size) {
             DGifCloseFile(g, &e);
         }
     } closer{gif};
-    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1 || gif->SWidth < 1 || gif->SHeight < 1) return nullptr;
+    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1 || gif->SWidth < 1 || gif->SHeight < 1)
+        return nullptr;
     const int w = gif->SWidth, h = gif->SHeight;
     std::vector<uint32_t> canvas(static_cast<size_t>(w) * h, 0), saved;
     std::vector<cairo_surface_t*> frames;
@@ -125,7 +126,8 @@ std::unique_ptr<MImage> DecodeGif(const unsigned char* data, size_t size) {
                 const int index = img.RasterBits[static_cast<size_t>(y) * d.Width + x];
                 if (index == gcb.TransparentColor || index >= map->ColorCount) continue;
                 const GifColorType c = map->Colors[index];
-                canvas[static_cast<size_t>(cy) * w + cx] = 0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue;
+                canvas[static_cast<size_t>(cy) * w + cx] =
+                    0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue;
             }
         }
         cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);

@@ -5,7 +5,9 @@
 
 namespace TiluUI {
 
-int MImageList::AddImage(const char* path, int id, int frames) { return InsertImage(-1, path, id, frames); }
+int MImageList::AddImage(const char* path, int id, int frames) {
+    return InsertImage(-1, path, id, frames);
+}
 
 int MImageList::InsertImage(int index, const char* path, int id, int frames) {
     if (!path) return -1;
@@ -31,7 +33,9 @@ int MImageList::InsertImage(int index, const char* path, int id, int frames) {
     return index;
 }
 
-void MImageList::DrawItemIcon(cairo_t* g, const CRect& rect, int index) { DrawItemIcon(g, rect, index, 0); }
+void MImageList::DrawItemIcon(cairo_t* g, const CRect& rect, int index) {
+    DrawItemIcon(g, rect, index, 0);
+}
 
 void MImageList::DrawItemIcon(cairo_t* g, const CRect& rect, int index, int frame) {
     std::lock_guard lock(m_mu);
@@ -64,9 +68,13 @@ ImageListEntry MImageList::GetImageDataByID(int id) const {
     return {};
 }
 
-std::string MImageList::GetImagePath(int index) const { return GetItemImageData(index).path; }
+std::string MImageList::GetImagePath(int index) const {
+    return GetItemImageData(index).path;
+}
 
-std::string MImageList::GetImagePathByID(int id) const { return GetImageDataByID(id).path; }
+std::string MImageList::GetImagePathByID(int id) const {
+    return GetImageDataByID(id).path;
+}
 
 int MImageList::GetImageCount() const {
     std::lock_guard lock(m_mu);

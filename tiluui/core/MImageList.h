@@ -30,9 +30,11 @@ public:
     MImageList() = default;
     virtual ~MImageList() = default;
 
-    /// Loads and appends an image; returns its index, or -1 when the path is null or the image cannot be loaded.
+    /// Loads and appends an image; returns its index, or -1 when the path is null or the image cannot be
+    /// loaded.
     int AddImage(const char* path, int id, int frames);
-    /// Inserts at `index` (-1 appends); -1 for an index outside -1..count-1, a null path or an unloadable image.
+    /// Inserts at `index` (-1 appends); -1 for an index outside -1..count-1, a null path or an unloadable
+    /// image.
     int InsertImage(int index, const char* path, int id, int frames);
     /// Draws frame 0 of entry `index` stretched to `rect`.
     void DrawItemIcon(cairo_t* g, const CRect& rect, int index);

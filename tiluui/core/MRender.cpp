@@ -95,8 +95,8 @@ void MRender::DrawImage(cairo_t* g, const MImage* image, const CRect& dst, int s
     StretchPiece(g, image->Surface(frame), sx, sy, sw, sh, dst.left, dst.top, dst.Width(), dst.Height());
 }
 
-void MRender::DrawImageFrame(cairo_t* g, const MImage* image, const CRect& dst, int sx, int sy, int sw, int sh,
-                             int border) {
+void MRender::DrawImageFrame(cairo_t* g, const MImage* image, const CRect& dst, int sx, int sy, int sw,
+                             int sh, int border) {
     DrawImageFrameMID(g, image, dst, sx, sy, sw, sh, border, border, border, border);
 }
 
@@ -109,7 +109,8 @@ void MRender::DrawImageFrameMID(cairo_t* g, const MImage* image, const CRect& ds
     StretchPiece(g, s, sx, sy, left, top, L, T, left, top);
     StretchPiece(g, s, sx, sy + sh - bottom, left, bottom, L, B - bottom, left, bottom);
     StretchPiece(g, s, sx + sw - right, sy, right, top, R - right, T, right, top);
-    StretchPiece(g, s, sx + sw - right, sy + sh - bottom, right, bottom, R - right, B - bottom, right, bottom);
+    StretchPiece(g, s, sx + sw - right, sy + sh - bottom, right, bottom, R - right, B - bottom, right,
+                 bottom);
     // Edges, stretched along one axis; negative sizes draw nothing.
     StretchPiece(g, s, sx, sy + top, left, sh - top - bottom, L, T + top, left, B - T - top - bottom);
     StretchPiece(g, s, sx + sw - right, sy + top, right, sh - top - bottom, R - right, T + top, right,
@@ -148,8 +149,10 @@ int Transition(cairo_t* dst, cairo_surface_t* src, const CRect& dstRect, const C
     for (int i = 0; i < lines; ++i) {
         alpha = ramp.At(i);
         cairo_save(dst);
-        if (vertical) cairo_rectangle(dst, dstRect.left, dstRect.top + i, dstRect.Width(), 1);
-        else cairo_rectangle(dst, dstRect.left + i, dstRect.top, 1, dstRect.Height());
+        if (vertical)
+            cairo_rectangle(dst, dstRect.left, dstRect.top + i, dstRect.Width(), 1);
+        else
+            cairo_rectangle(dst, dstRect.left + i, dstRect.top, 1, dstRect.Height());
         cairo_clip(dst);
         cairo_set_source_surface(dst, src, dstRect.left - srcRect.left, dstRect.top - srcRect.top);
         cairo_paint_with_alpha(dst, alpha / 255.0);
@@ -181,7 +184,8 @@ void MRender::DrawRightBottomTransition(cairo_t* dst, cairo_surface_t* src, cons
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const double d = std::hypot(size - 1 - x, size - 1 - y);
-            m[y * stride + x] = static_cast<unsigned char>(255 - static_cast<int>(255 * std::min<double>(size, d) / size));
+            m[y * stride + x] =
+                static_cast<unsigned char>(255 - static_cast<int>(255 * std::min<double>(size, d) / size));
         }
     cairo_surface_mark_dirty(mask);
     cairo_save(dst);
@@ -256,8 +260,10 @@ void MRender::DrawGradientBands(cairo_t* g, const RECT& rect, ARGB from, ARGB to
         cairo_set_source_rgb(g, 0, 0, 0);
         const ARGB c = Lerp(from, to, bands > 1 ? static_cast<double>(i) / (bands - 1) : 0.0);
         cairo_set_source_rgb(g, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
-        if (vertical) cairo_rectangle(g, r.left, r.top + a, r.Width(), b - a);
-        else cairo_rectangle(g, r.left + a, r.top, b - a, r.Height());
+        if (vertical)
+            cairo_rectangle(g, r.left, r.top + a, r.Width(), b - a);
+        else
+            cairo_rectangle(g, r.left + a, r.top, b - a, r.Height());
         cairo_fill(g);
     }
     cairo_pop_group_to_source(g);

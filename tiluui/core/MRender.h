@@ -43,8 +43,8 @@ public:
                           int frame = 0);
     /// Nine-grid copy of the source rectangle (sx, sy, sw, sh) onto `dst`: corners of size
     /// `border` unscaled, edges stretched along one axis, the centre stretched both ways.
-    static void DrawImageFrame(cairo_t* g, const MImage* image, const CRect& dst, int sx, int sy, int sw, int sh,
-                               int border);
+    static void DrawImageFrame(cairo_t* g, const MImage* image, const CRect& dst, int sx, int sy, int sw,
+                               int sh, int border);
     /// The same with separate left, top, right and bottom border widths.
     static void DrawImageFrameMID(cairo_t* g, const MImage* image, const CRect& dst, int sx, int sy, int sw,
                                   int sh, int left, int top, int right, int bottom);
@@ -89,8 +89,8 @@ public:
                           UINT format);
     /// Draws text with an ARGB colour, aligned like the controls align it (h: 0 left, 1 centre,
     /// 2 right; v: 0 top, 4 centre, 8 bottom), single line, ellipsis when it does not fit.
-    static void DrawString(cairo_t* g, const CRect& rect, const std::string& text, ARGB color, const MFont& font,
-                           UINT halign, UINT valign);
+    static void DrawString(cairo_t* g, const CRect& rect, const std::string& text, ARGB color,
+                           const MFont& font, UINT halign, UINT valign);
     /// Size of the text: width = outline width rounded up; height = the line height plus 1,
     /// or plus 4 when the line height has a fractional part, truncated (per line).
     static CSize GetTextBounds(const MFont& font, const MStringFormat& format, const std::string& text);

@@ -30,8 +30,10 @@ PangoLayout* MakeLayout(PangoLayout* layout, const MFont& font, const std::strin
     pango_font_description_free(d);
     if (font.style & (FontStyleUnderline | FontStyleStrikeout)) {
         PangoAttrList* attrs = pango_attr_list_new();
-        if (font.style & FontStyleUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-        if (font.style & FontStyleStrikeout) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
+        if (font.style & FontStyleUnderline)
+            pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (font.style & FontStyleStrikeout)
+            pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
         pango_layout_set_attributes(layout, attrs);
         pango_attr_list_unref(attrs);
     }
@@ -72,12 +74,16 @@ void MRender::DrawTextW(cairo_t* g, CRect& rect, const char* text, COLORREF colo
     }
     int x = rect.left;
     if (!bounded) {
-        if (format & DT_CENTER) x = rect.left + (rect.Width() - logical.width) / 2;
-        else if (format & DT_RIGHT) x = rect.right - logical.width;
+        if (format & DT_CENTER)
+            x = rect.left + (rect.Width() - logical.width) / 2;
+        else if (format & DT_RIGHT)
+            x = rect.right - logical.width;
     }
     int y = rect.top;
-    if (single && (format & DT_VCENTER)) y = rect.top + (rect.Height() - logical.height) / 2;
-    else if (single && (format & DT_BOTTOM)) y = rect.bottom - logical.height;
+    if (single && (format & DT_VCENTER))
+        y = rect.top + (rect.Height() - logical.height) / 2;
+    else if (single && (format & DT_BOTTOM))
+        y = rect.bottom - logical.height;
     cairo_save(g);
     if (!(format & DT_NOCLIP)) {
         cairo_rectangle(g, rect.left, rect.top, rect.Width(), rect.Height());
@@ -90,23 +96,25 @@ void MRender::DrawTextW(cairo_t* g, CRect& rect, const char* text, COLORREF colo
     g_object_unref(layout);
 }
 
-void MRender::DrawString(cairo_t* g, const CRect& rect, const std::string& text, ARGB color, const MFont& font,
-                         UINT halign, UINT valign) {
+void MRender::DrawString(cairo_t* g, const CRect& rect, const std::string& text, ARGB color,
+                         const MFont& font, UINT halign, UINT valign) {
     if (!g || text.empty() || rect.IsRectEmpty() || (color >> 24) == 0) return;
     PangoLayout* layout = MakeLayout(pango_cairo_create_layout(g), font, text);
     pango_layout_set_single_paragraph_mode(layout, TRUE);
     pango_layout_set_width(layout, rect.Width() * PANGO_SCALE);
     pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
-    pango_layout_set_alignment(layout, halign == 1 ? PANGO_ALIGN_CENTER : halign == 2 ? PANGO_ALIGN_RIGHT
-                                                                                      : PANGO_ALIGN_LEFT);
+    pango_layout_set_alignment(layout, halign == 1   ? PANGO_ALIGN_CENTER
+                                       : halign == 2 ? PANGO_ALIGN_RIGHT
+                                                     : PANGO_ALIGN_LEFT);
     PangoRectangle logical{};
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    const CPoint origin = GetOriginPoint(rect.Width(), rect.Height(), rect.Width(), logical.height, 0, valign);
+    const CPoint origin =
+        GetOriginPoint(rect.Width(), rect.Height(), rect.Width(), logical.height, 0, valign);
     cairo_save(g);
     cairo_rectangle(g, rect.left, rect.top, rect.Width(), rect.Height());
     cairo_clip(g);
-    cairo_set_source_rgba(g, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, (color & 0xFF) / 255.0,
-                          (color >> 24) / 255.0);
+    cairo_set_source_rgba(g, ((color >> 16) & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
+                          (color & 0xFF) / 255.0, (color >> 24) / 255.0);
     cairo_move_to(g, rect.left, rect.top + origin.y);
     pango_cairo_show_layout(g, layout);
     cairo_restore(g);
@@ -126,7 +134,8 @@ CSize MRender::GetTextBounds(const MFont& font, const MStringFormat& format, con
     const int lines = std::max(1, pango_layout_get_line_count(layout));
     g_object_unref(layout);
     g_object_unref(ctx);
-    const int width = text.empty() ? 0 : static_cast<int>(std::ceil(static_cast<double>(ink.width) / PANGO_SCALE));
+    const int width =
+        text.empty() ? 0 : static_cast<int>(std::ceil(static_cast<double>(ink.width) / PANGO_SCALE));
     const double lineHeight = FontSupport::LineHeight(font) * lines;
     const bool fractional = lineHeight != std::floor(lineHeight);
     const int height = static_cast<int>(lineHeight + (fractional ? 4 : 1));

@@ -31,22 +31,33 @@ MWindow::~MWindow() {
     m_hWnd = nullptr;
     if (TiluUI::GetWindowLongPtrW(h, GWLP_USERDATA) == reinterpret_cast<intptr_t>(this))
         TiluUI::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    if (TiluUI::GetPropW(h, kControlProp) == reinterpret_cast<intptr_t>(this)) TiluUI::RemovePropW(h, kControlProp);
+    if (TiluUI::GetPropW(h, kControlProp) == reinterpret_cast<intptr_t>(this))
+        TiluUI::RemovePropW(h, kControlProp);
     Manager::DeleteWnd(this);
     TiluUI::DestroyWindow(h);
 }
 
-const char* MWindow::GetWindowClassName() const { return "TiluClient"; }
-const char* MWindow::GetSuperClassName() const { return nullptr; }
+const char* MWindow::GetWindowClassName() const {
+    return "TiluClient";
+}
+const char* MWindow::GetSuperClassName() const {
+    return nullptr;
+}
 
-BOOL MWindow::ShowWindow(int show) { return HasWindow() ? TiluUI::ShowWindow(m_hWnd, show) : FALSE; }
+BOOL MWindow::ShowWindow(int show) {
+    return HasWindow() ? TiluUI::ShowWindow(m_hWnd, show) : FALSE;
+}
 
 LRESULT MWindow::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return TiluUI::CallWindowProcW(m_oldWndProc, m_hWnd, msg, wParam, lParam);
 }
 
-int MWindow::PreTranslateMessage(MSG* /*msg*/) { return 0; }
-int MWindow::OnInitDialog() { return 1; }
+int MWindow::PreTranslateMessage(MSG* /*msg*/) {
+    return 0;
+}
+int MWindow::OnInitDialog() {
+    return 1;
+}
 void MWindow::OnDestroyMessage(HWND /*hwnd*/) {}
 
 bool MWindow::HasWindow() const {
@@ -73,7 +84,8 @@ bool MWindow::RegisterSuperClass() {
     return TiluUI::RegisterClassW(wc) != 0 || TiluUI::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND MWindow::Create(HWND parent, const char* windowName, DWORD style, DWORD exStyle, CRect rect, HMENU menu) {
+HWND MWindow::Create(HWND parent, const char* windowName, DWORD style, DWORD exStyle, CRect rect,
+                     HMENU menu) {
     if (HasWindow()) return m_hWnd;
     m_hParent = parent;
     const bool registered = GetSuperClassName() ? RegisterSuperClass() : RegisterWindowClass();
@@ -85,17 +97,23 @@ HWND MWindow::Create(HWND parent, const char* windowName, DWORD style, DWORD exS
     return h;
 }
 
-HWND MWindow::Create(HWND parent) { return Create(parent, CRect(0, 0, 800, 600)); }
+HWND MWindow::Create(HWND parent) {
+    return Create(parent, CRect(0, 0, 800, 600));
+}
 
-HWND MWindow::Create(HWND parent, CRect rect) { return Create(parent, "TiluClient", kDefaultStyle, 0, rect); }
+HWND MWindow::Create(HWND parent, CRect rect) {
+    return Create(parent, "TiluClient", kDefaultStyle, 0, rect);
+}
 
 // The binding lives in the window (user-data slot or property) so that the object can be
 // found from the handle; it is cleared on the final destroy message.
 LRESULT MWindow::RouteBound(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool byProp) {
     auto bind = [&](MWindow* w) {
         if (byProp) {
-            if (w) TiluUI::SetPropW(hwnd, kControlProp, reinterpret_cast<intptr_t>(w));
-            else TiluUI::RemovePropW(hwnd, kControlProp);
+            if (w)
+                TiluUI::SetPropW(hwnd, kControlProp, reinterpret_cast<intptr_t>(w));
+            else
+                TiluUI::RemovePropW(hwnd, kControlProp);
         } else {
             TiluUI::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<intptr_t>(w));
         }
@@ -132,8 +150,12 @@ LRESULT MWindow::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 
 // [SECTION] Wrappers
 
-HWND MWindow::GetSafeHwnd() const { return HasWindow() ? m_hWnd : nullptr; }
-HWND MWindow::GetParentHwnd() const { return HasWindow() ? TiluUI::GetParent(m_hWnd) : nullptr; }
+HWND MWindow::GetSafeHwnd() const {
+    return HasWindow() ? m_hWnd : nullptr;
+}
+HWND MWindow::GetParentHwnd() const {
+    return HasWindow() ? TiluUI::GetParent(m_hWnd) : nullptr;
+}
 
 DWORD MWindow::GetStyle() const {
     return HasWindow() ? static_cast<DWORD>(TiluUI::GetWindowLongPtrW(m_hWnd, GWL_STYLE)) : 0;
@@ -161,8 +183,12 @@ BOOL MWindow::ModifyExStyle(DWORD remove, DWORD add, UINT flags) {
     return TRUE;
 }
 
-BOOL MWindow::GetClientRect(CRect& rect) const { return HasWindow() ? TiluUI::GetClientRect(m_hWnd, &rect) : FALSE; }
-BOOL MWindow::GetWindowRect(CRect& rect) const { return HasWindow() ? TiluUI::GetWindowRect(m_hWnd, &rect) : FALSE; }
+BOOL MWindow::GetClientRect(CRect& rect) const {
+    return HasWindow() ? TiluUI::GetClientRect(m_hWnd, &rect) : FALSE;
+}
+BOOL MWindow::GetWindowRect(CRect& rect) const {
+    return HasWindow() ? TiluUI::GetWindowRect(m_hWnd, &rect) : FALSE;
+}
 
 BOOL MWindow::SetWindowTextW(const std::string& text) {
     return HasWindow() ? TiluUI::SetWindowTextW(m_hWnd, text) : FALSE;
@@ -174,28 +200,50 @@ BOOL MWindow::GetWindowTextW(std::string& text) const {
     return TRUE;
 }
 
-int MWindow::GetWindowTextLengthW() const { return HasWindow() ? TiluUI::GetWindowTextLengthW(m_hWnd) : -1; }
-BOOL MWindow::EnableWindow(BOOL enable) { return HasWindow() ? TiluUI::EnableWindow(m_hWnd, enable) : FALSE; }
-BOOL MWindow::IsWindowEnabled() const { return HasWindow() ? TiluUI::IsWindowEnabled(m_hWnd) : FALSE; }
-BOOL MWindow::IsWindowVisible() const { return HasWindow() ? TiluUI::IsWindowVisible(m_hWnd) : FALSE; }
-BOOL MWindow::IsIconic() const { return HasWindow() ? TiluUI::IsIconic(m_hWnd) : FALSE; }
+int MWindow::GetWindowTextLengthW() const {
+    return HasWindow() ? TiluUI::GetWindowTextLengthW(m_hWnd) : -1;
+}
+BOOL MWindow::EnableWindow(BOOL enable) {
+    return HasWindow() ? TiluUI::EnableWindow(m_hWnd, enable) : FALSE;
+}
+BOOL MWindow::IsWindowEnabled() const {
+    return HasWindow() ? TiluUI::IsWindowEnabled(m_hWnd) : FALSE;
+}
+BOOL MWindow::IsWindowVisible() const {
+    return HasWindow() ? TiluUI::IsWindowVisible(m_hWnd) : FALSE;
+}
+BOOL MWindow::IsIconic() const {
+    return HasWindow() ? TiluUI::IsIconic(m_hWnd) : FALSE;
+}
 
 BOOL MWindow::InvalidateRect(const CRect* rect, BOOL erase) {
     return HasWindow() ? TiluUI::InvalidateRect(m_hWnd, rect, erase) : FALSE;
 }
 
-HWND MWindow::SetCapture() { return HasWindow() ? TiluUI::SetCapture(m_hWnd) : nullptr; }
-BOOL MWindow::ReleaseCapture() { return HasWindow() ? TiluUI::ReleaseCapture() : FALSE; }
-HWND MWindow::SetFocus() { return HasWindow() ? TiluUI::SetFocus(m_hWnd) : nullptr; }
+HWND MWindow::SetCapture() {
+    return HasWindow() ? TiluUI::SetCapture(m_hWnd) : nullptr;
+}
+BOOL MWindow::ReleaseCapture() {
+    return HasWindow() ? TiluUI::ReleaseCapture() : FALSE;
+}
+HWND MWindow::SetFocus() {
+    return HasWindow() ? TiluUI::SetFocus(m_hWnd) : nullptr;
+}
 
 uintptr_t MWindow::SetTimer(uintptr_t id, UINT elapseMs, TIMERPROC proc) {
     return HasWindow() ? TiluUI::SetTimer(m_hWnd, id, elapseMs, proc) : 0;
 }
 
-BOOL MWindow::KillTimer(uintptr_t id) { return HasWindow() ? TiluUI::KillTimer(m_hWnd, id) : FALSE; }
+BOOL MWindow::KillTimer(uintptr_t id) {
+    return HasWindow() ? TiluUI::KillTimer(m_hWnd, id) : FALSE;
+}
 
-BOOL MWindow::ClientToScreen(CPoint& p) const { return HasWindow() ? TiluUI::ClientToScreen(m_hWnd, &p) : FALSE; }
-BOOL MWindow::ScreenToClient(CPoint& p) const { return HasWindow() ? TiluUI::ScreenToClient(m_hWnd, &p) : FALSE; }
+BOOL MWindow::ClientToScreen(CPoint& p) const {
+    return HasWindow() ? TiluUI::ClientToScreen(m_hWnd, &p) : FALSE;
+}
+BOOL MWindow::ScreenToClient(CPoint& p) const {
+    return HasWindow() ? TiluUI::ScreenToClient(m_hWnd, &p) : FALSE;
+}
 
 BOOL MWindow::ClientToScreen(CRect& r) const {
     CPoint a = r.TopLeft(), b = r.BottomRight();
@@ -223,7 +271,9 @@ BOOL MWindow::MoveWindow(const CRect& rect, BOOL repaint) {
     return MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), repaint);
 }
 
-BOOL MWindow::DestroyWindow() { return HasWindow() ? TiluUI::DestroyWindow(m_hWnd) : FALSE; }
+BOOL MWindow::DestroyWindow() {
+    return HasWindow() ? TiluUI::DestroyWindow(m_hWnd) : FALSE;
+}
 
 LRESULT MWindow::SendMessageW(UINT msg, WPARAM wParam, LPARAM lParam) {
     return HasWindow() ? TiluUI::SendMessageW(m_hWnd, msg, wParam, lParam) : 0;

@@ -27,22 +27,34 @@ std::map<MWindow*, uint32_t>& LiveWindows() {
 
 }  // namespace
 
-void Manager::SetDeviceName(const std::string& name) { m_dev_name = name; }
-const std::string& Manager::GetDeviceName() { return m_dev_name; }
+void Manager::SetDeviceName(const std::string& name) {
+    m_dev_name = name;
+}
+const std::string& Manager::GetDeviceName() {
+    return m_dev_name;
+}
 
 const std::string& Manager::GetTheme() {
     static const std::string theme = "theme1\\";
     return theme;
 }
 
-void Manager::SetFontName(const std::string& name) { m_fontname = name; }
+void Manager::SetFontName(const std::string& name) {
+    m_fontname = name;
+}
 void Manager::SetFont(const std::string& name, int size) {
     m_fontname = name;
     m_fontwidth = size;
 }
-const std::string& Manager::GetFontName() { return m_fontname; }
-int Manager::GetFontWidth() { return m_fontwidth; }
-uint32_t Manager::GetSelectColor() { return m_select_color; }
+const std::string& Manager::GetFontName() {
+    return m_fontname;
+}
+int Manager::GetFontWidth() {
+    return m_fontwidth;
+}
+uint32_t Manager::GetSelectColor() {
+    return m_select_color;
+}
 
 std::string Manager::GetProgramFolder() {
     char buf[4096];
@@ -62,7 +74,9 @@ std::string Manager::NormalisePath(const std::string& path) {
     return out;
 }
 
-std::string Manager::GetSkinFolder() { return NormalisePath(GetProgramFolder() + "skins/" + GetTheme() + "/"); }
+std::string Manager::GetSkinFolder() {
+    return NormalisePath(GetProgramFolder() + "skins/" + GetTheme() + "/");
+}
 
 std::string Manager::GetSkinPath(const std::string& relative) {
     std::string rel = NormalisePath(relative);

@@ -23,7 +23,9 @@ constexpr unsigned kScrollVerticalRes = 102;
 constexpr unsigned kScrollHorizontalRes = 101;
 
 /// A COLORREF as the ARGB the background is filled with: alpha 0xFE.
-ARGB BackArgb(COLORREF c) { return 0xFE000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+ARGB BackArgb(COLORREF c) {
+    return 0xFE000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
 
 void FillReplace(cairo_t* g, const CRect& r, ARGB c) {
     cairo_save(g);
@@ -41,7 +43,9 @@ void FillReplace(cairo_t* g, const CRect& r, ARGB c) {
 
 PaintManager::PaintManager() = default;
 
-PaintManager::~PaintManager() { DestroyData(); }
+PaintManager::~PaintManager() {
+    DestroyData();
+}
 
 void PaintManager::Init(HWND hwnd, MWindow* owner) {
     if (!IsWindow(hwnd)) return;
@@ -58,7 +62,8 @@ void PaintManager::Init(HWND hwnd, MWindow* owner) {
 void PaintManager::DestroyData() {
     if (m_hwnd && IsWindow(m_hwnd)) {
         KillTimer(m_hwnd, kDeferredPaintTimer);
-        if (GetPropW(m_hwnd, kManagerProp) == reinterpret_cast<intptr_t>(this)) RemovePropW(m_hwnd, kManagerProp);
+        if (GetPropW(m_hwnd, kManagerProp) == reinterpret_cast<intptr_t>(this))
+            RemovePropW(m_hwnd, kManagerProp);
     }
     m_bkImage.reset();
     m_frame.reset();
@@ -106,8 +111,10 @@ void PaintManager::Invalidate() {
 
 void PaintManager::InvalidateRect(const CRect& rect, int erase) {
     if (!m_hwnd) return;
-    if (m_layered) TiluUI::InvalidateRect(m_hwnd, nullptr, TRUE);
-    else TiluUI::InvalidateRect(m_hwnd, &rect, erase);
+    if (m_layered)
+        TiluUI::InvalidateRect(m_hwnd, nullptr, TRUE);
+    else
+        TiluUI::InvalidateRect(m_hwnd, &rect, erase);
 }
 
 int PaintManager::OnControlUpdate(CRect rect, int /*fullUpdate*/, MControl* control) {
@@ -161,9 +168,8 @@ void PaintManager::PaintBackground(cairo_t* g, const CRect& client) {
             MRender::DrawImageFrame(g, m_bkImage.get(), client, 0, 0, m_bkImage->Width(), m_bkImage->Height(),
                                     m_backParam);
         else
-            MRender::DrawImage(g, m_bkImage.get(),
-                               CRect(0, 0, m_bkImage->Width(), m_bkImage->Height()), 0, 0, m_bkImage->Width(),
-                               m_bkImage->Height());
+            MRender::DrawImage(g, m_bkImage.get(), CRect(0, 0, m_bkImage->Width(), m_bkImage->Height()), 0, 0,
+                               m_bkImage->Width(), m_bkImage->Height());
         return;
     }
     FillReplace(g, client, BackArgb(m_frameColor));
@@ -204,10 +210,12 @@ bool PaintManager::OnPaint() {
     // asked for too soon is taken up again by a one-shot timer.
     const auto now = std::chrono::steady_clock::now();
     if (m_lastPaint.time_since_epoch().count() != 0 && now - m_lastPaint < kMinPaintInterval) {
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(kMinPaintInterval - (now - m_lastPaint));
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(kMinPaintInterval - (now - m_lastPaint));
         ValidateRect(m_hwnd, nullptr);
         m_paintDeferred = true;
-        SetTimer(m_hwnd, kDeferredPaintTimer, static_cast<UINT>(wait.count()), &PaintManager::DeferredPaintTimer);
+        SetTimer(m_hwnd, kDeferredPaintTimer, static_cast<UINT>(wait.count()),
+                 &PaintManager::DeferredPaintTimer);
         return false;
     }
     const bool painted = ComposeAndPresent(update);
@@ -241,7 +249,8 @@ bool PaintManager::ComposeAndPresent(CRect update) {
     cairo_surface_flush(m_frame->Surface());
     if (m_layered) {
         LayeredAlphaPass(update);
-        UpdateLayeredWindow(m_hwnd, m_frame->Bits(), m_frame->Width(), m_frame->Height(), m_frame->Stride(), 255);
+        UpdateLayeredWindow(m_hwnd, m_frame->Bits(), m_frame->Width(), m_frame->Height(), m_frame->Stride(),
+                            255);
     } else {
         PresentFrame(m_hwnd, m_frame->Bits(), m_frame->Width(), m_frame->Height(), m_frame->Stride(), update);
     }
@@ -252,58 +261,66 @@ bool PaintManager::ComposeAndPresent(CRect update) {
 
 LRESULT PaintManager::OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT:
-        OnPaint();
-        return 1;
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (!info) return 1;
-        if (m_minSize.cx > 0) info->ptMinTrackSize.x = m_minSize.cx;
-        if (m_minSize.cy > 0) info->ptMinTrackSize.y = m_minSize.cy;
-        if (m_maxSize.cx > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = m_maxSize.cx;
-        if (m_maxSize.cy > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = m_maxSize.cy;
-        return 1;
-    }
-    case WM_CREATE:
-    case WM_DESTROY:
-    case WM_SIZE:
-    case WM_CHAR:
-    case WM_MOUSEHOVER:
-        return 1;
-    case WM_NCDESTROY:
-        DestroyData();
-        return 1;
-    case WM_NCACTIVATE:
-        if (!wParam) m_captured = false;
-        Invalidate();
-        return 1;
-    case WM_LBUTTONDOWN:
-        // No control took the press: with window drag on, the window follows the pointer.
-        if (m_wndDrag && m_hwnd) {
-            ReleaseCapture();
-            m_captured = false;
-            TiluUI::SendMessageW(m_hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(HTCAPTION), lParam);
+        case WM_PAINT:
+            OnPaint();
+            return 1;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            if (!info) return 1;
+            if (m_minSize.cx > 0) info->ptMinTrackSize.x = m_minSize.cx;
+            if (m_minSize.cy > 0) info->ptMinTrackSize.y = m_minSize.cy;
+            if (m_maxSize.cx > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = m_maxSize.cx;
+            if (m_maxSize.cy > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = m_maxSize.cy;
             return 1;
         }
-        return 0;
-    case WM_LBUTTONUP:
-        if (m_captured) {
-            ReleaseCapture();
-            m_captured = false;
-        }
-        return 0;
-    default:
-        (void)wParam;
-        return 0;
+        case WM_CREATE:
+        case WM_DESTROY:
+        case WM_SIZE:
+        case WM_CHAR:
+        case WM_MOUSEHOVER:
+            return 1;
+        case WM_NCDESTROY:
+            DestroyData();
+            return 1;
+        case WM_NCACTIVATE:
+            if (!wParam) m_captured = false;
+            Invalidate();
+            return 1;
+        case WM_LBUTTONDOWN:
+            // No control took the press: with window drag on, the window follows the pointer.
+            if (m_wndDrag && m_hwnd) {
+                ReleaseCapture();
+                m_captured = false;
+                TiluUI::SendMessageW(m_hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(HTCAPTION), lParam);
+                return 1;
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (m_captured) {
+                ReleaseCapture();
+                m_captured = false;
+            }
+            return 0;
+        default:
+            (void)wParam;
+            return 0;
     }
 }
 
-int PaintManager::PreTranslateMessage(MSG* /*msg*/) { return 0; }
+int PaintManager::PreTranslateMessage(MSG* /*msg*/) {
+    return 0;
+}
 
-void PaintManager::EnableWndDrag(int enable) { m_wndDrag = enable != 0; }
+void PaintManager::EnableWndDrag(int enable) {
+    m_wndDrag = enable != 0;
+}
 
-void PaintManager::SetWindowMaxSize(int width, int height) { m_maxSize = CSize(width, height); }
-void PaintManager::SetWindowMixSize(int width, int height) { m_minSize = CSize(width, height); }
+void PaintManager::SetWindowMaxSize(int width, int height) {
+    m_maxSize = CSize(width, height);
+}
+void PaintManager::SetWindowMixSize(int width, int height) {
+    m_minSize = CSize(width, height);
+}
 
 void PaintManager::SetScrollResID(unsigned vertical, unsigned horizontal) {
     m_scrollV = vertical;

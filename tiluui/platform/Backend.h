@@ -16,22 +16,22 @@ using PlatformClock = std::chrono::steady_clock;
 /// One event of the native window system, before it becomes a window message.
 struct NativeEvent {
     enum class Kind {
-        MouseMove,    // pointer moved to `screen`
-        MouseDown,    // `button` pressed at `screen`
-        MouseUp,      // `button` released at `screen`
-        MouseWheel,   // wheel turned by `wheelDelta` (120 per notch, positive away from the user)
-        MouseLeft,    // the pointer left `window`
-        KeyDown,      // virtual key `vk` pressed (`repeat` when auto-repeated)
-        KeyUp,        // virtual key `vk` released
-        Text,         // `text` typed (UTF-8)
-        CloseRequest, // the user asked to close `window` (title bar, window manager)
-        Exposed,      // `window` needs a full repaint
-        Moved,        // the window system moved `window` to `rect`
-        Resized,      // the window system resized `window` to `rect`
-        FocusGained,  // `window` became the active window
-        FocusLost,    // `window` stopped being the active window
-        Minimized,    // the window system minimised `window`
-        Restored,     // the window system restored `window` from minimised
+        MouseMove,     // pointer moved to `screen`
+        MouseDown,     // `button` pressed at `screen`
+        MouseUp,       // `button` released at `screen`
+        MouseWheel,    // wheel turned by `wheelDelta` (120 per notch, positive away from the user)
+        MouseLeft,     // the pointer left `window`
+        KeyDown,       // virtual key `vk` pressed (`repeat` when auto-repeated)
+        KeyUp,         // virtual key `vk` released
+        Text,          // `text` typed (UTF-8)
+        CloseRequest,  // the user asked to close `window` (title bar, window manager)
+        Exposed,       // `window` needs a full repaint
+        Moved,         // the window system moved `window` to `rect`
+        Resized,       // the window system resized `window` to `rect`
+        FocusGained,   // `window` became the active window
+        FocusLost,     // `window` stopped being the active window
+        Minimized,     // the window system minimised `window`
+        Restored,      // the window system restored `window` from minimised
     };
     Kind kind = Kind::MouseMove;
     HWND window = nullptr;  // the window the event belongs to; null for mouse events to hit-test
@@ -48,7 +48,8 @@ struct NativeEvent {
 struct NativeWindowDesc {
     std::string title;
     RECT rect;           // screen coordinates
-    bool popup = false;  // pop-up menu, list or tip: borderless, no taskbar entry, never activated by the window manager
+    bool popup = false;  // pop-up menu, list or tip: borderless, no taskbar entry, never activated by the
+                         // window manager
     bool bordered = false;
     bool topmost = false;
     bool toolWindow = false;

@@ -222,8 +222,10 @@ void OffscreenBackend::Wait(std::optional<PlatformClock::time_point> deadline) {
     auto ready = [&] { return m_woken || !m_events.empty(); };
     if (!ready()) {
         ++m_sleeps;
-        if (deadline) m_cv.wait_until(lock, *deadline, ready);
-        else m_cv.wait(lock, ready);
+        if (deadline)
+            m_cv.wait_until(lock, *deadline, ready);
+        else
+            m_cv.wait(lock, ready);
     }
     m_woken = false;
 }

@@ -82,7 +82,8 @@ BOOL PresentFrame(HWND hwnd, const uint32_t* pixels, int width, int height, int 
         const auto* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) +
                                                             static_cast<size_t>(y) * stride);
         for (int x = 0; x < width; ++x)
-            shaped[static_cast<size_t>(y) * width + x] = (row[x] & 0xFFFFFF) == keyRgb ? 0 : (row[x] | 0xFF000000u);
+            shaped[static_cast<size_t>(y) * width + x] =
+                (row[x] & 0xFFFFFF) == keyRgb ? 0 : (row[x] | 0xFF000000u);
     }
     ws->backend->Present(hwnd, shaped.data(), width, height, width * 4, RECT{0, 0, width, height}, true);
     return TRUE;

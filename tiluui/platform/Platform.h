@@ -77,8 +77,8 @@ BOOL UnregisterClassW(const char* className);
 
 /// Creates a window: WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, then WM_SHOWWINDOW when
 /// WS_VISIBLE is set. A top-level window's `parent` is its owner. Null on failure.
-HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, void* param);
+HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, void* param);
 /// Destroys the window, its owned and child windows: WM_DESTROY, then WM_NCDESTROY.
 BOOL DestroyWindow(HWND hwnd);
 /// The standard handling of a message (WM_CLOSE destroys, caption drag moves, ...).

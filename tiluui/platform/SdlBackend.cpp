@@ -10,8 +10,8 @@
 #include <SDL2/SDL.h>
 
 #include <cmath>
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
@@ -89,8 +89,10 @@ public:
 
     void SetVisible(HWND hwnd, bool visible, bool activate) override {
         if (SDL_Window* w = Window(hwnd)) {
-            if (visible) m_shown.insert(hwnd);
-            else m_shown.erase(hwnd);
+            if (visible)
+                m_shown.insert(hwnd);
+            else
+                m_shown.erase(hwnd);
             if (visible) {
                 SDL_ShowWindow(w);
                 if (activate) SDL_RaiseWindow(w);
@@ -149,7 +151,8 @@ public:
         const int x1 = std::min({width, surface->w, static_cast<int>(dirty.right)});
         const int y1 = std::min({height, surface->h, static_cast<int>(dirty.bottom)});
         if (x1 <= x0 || y1 <= y0) return;
-        const auto* src = reinterpret_cast<const uint8_t*>(pixels) + static_cast<size_t>(y0) * stride + x0 * 4;
+        const auto* src =
+            reinterpret_cast<const uint8_t*>(pixels) + static_cast<size_t>(y0) * stride + x0 * 4;
         auto* dst = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y0) * surface->pitch +
                     x0 * surface->format->BytesPerPixel;
         if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
@@ -159,12 +162,14 @@ public:
             // layered window by its frame's alpha; other windows are made fully opaque.
             const uint32_t opaque = perPixelAlpha ? 0 : 0xFF000000u;
             for (int y = y0; y < y1; ++y) {
-                const auto* from = reinterpret_cast<const uint32_t*>(src + static_cast<size_t>(y - y0) * stride);
+                const auto* from =
+                    reinterpret_cast<const uint32_t*>(src + static_cast<size_t>(y - y0) * stride);
                 auto* to = reinterpret_cast<uint32_t*>(dst + static_cast<size_t>(y - y0) * surface->pitch);
                 for (int x = 0; x < x1 - x0; ++x) to[x] = from[x] | opaque;
             }
         } else {
-            SDL_ConvertPixels(x1 - x0, y1 - y0, SDL_PIXELFORMAT_ARGB8888, src, stride, f->format, dst, surface->pitch);
+            SDL_ConvertPixels(x1 - x0, y1 - y0, SDL_PIXELFORMAT_ARGB8888, src, stride, f->format, dst,
+                              surface->pitch);
         }
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
         SDL_Rect r{x0, y0, x1 - x0, y1 - y0};
@@ -191,14 +196,29 @@ public:
     void SetCursor(HCURSOR id) override {
         SDL_SystemCursor kind = SDL_SYSTEM_CURSOR_ARROW;
         switch (id) {
-        case IDC_IBEAM: kind = SDL_SYSTEM_CURSOR_IBEAM; break;
-        case IDC_WAIT: kind = SDL_SYSTEM_CURSOR_WAIT; break;
-        case IDC_CROSS: kind = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
-        case IDC_SIZEWE: kind = SDL_SYSTEM_CURSOR_SIZEWE; break;
-        case IDC_SIZENS: kind = SDL_SYSTEM_CURSOR_SIZENS; break;
-        case IDC_HAND: kind = SDL_SYSTEM_CURSOR_HAND; break;
-        case IDC_HELP: kind = SDL_SYSTEM_CURSOR_ARROW; break;  // SDL has no help cursor
-        default: break;
+            case IDC_IBEAM:
+                kind = SDL_SYSTEM_CURSOR_IBEAM;
+                break;
+            case IDC_WAIT:
+                kind = SDL_SYSTEM_CURSOR_WAIT;
+                break;
+            case IDC_CROSS:
+                kind = SDL_SYSTEM_CURSOR_CROSSHAIR;
+                break;
+            case IDC_SIZEWE:
+                kind = SDL_SYSTEM_CURSOR_SIZEWE;
+                break;
+            case IDC_SIZENS:
+                kind = SDL_SYSTEM_CURSOR_SIZENS;
+                break;
+            case IDC_HAND:
+                kind = SDL_SYSTEM_CURSOR_HAND;
+                break;
+            case IDC_HELP:
+                kind = SDL_SYSTEM_CURSOR_ARROW;
+                break;  // SDL has no help cursor
+            default:
+                break;
         }
         SDL_Cursor*& c = m_cursors[kind];
         if (!c) c = SDL_CreateSystemCursor(kind);
@@ -207,7 +227,9 @@ public:
 
     void CaptureMouse(bool capture) override { SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE); }
 
-    bool SetClipboardText(const std::string& text) override { return SDL_SetClipboardText(text.c_str()) == 0; }
+    bool SetClipboardText(const std::string& text) override {
+        return SDL_SetClipboardText(text.c_str()) == 0;
+    }
 
     std::string GetClipboardText() override {
         char* t = SDL_GetClipboardText();
@@ -265,8 +287,10 @@ private:
     SDL_Window* MakeWindow(const NativeWindowDesc& d) {
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (!d.bordered) flags |= SDL_WINDOW_BORDERLESS;
-        if (d.popup) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
-        else if (d.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
+        if (d.popup)
+            flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_POPUP_MENU;
+        else if (d.toolWindow)
+            flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
         if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
         const int w = std::max(1, d.rect.right - d.rect.left), h = std::max(1, d.rect.bottom - d.rect.top);
         // All windows get the visual with alpha: a window's visual is fixed when it is made, and
@@ -302,66 +326,83 @@ private:
         using K = NativeEvent::Kind;
         NativeEvent ev;
         switch (e.type) {
-        case SDL_MOUSEMOTION:
-            ev.kind = K::MouseMove;
-            ev.window = Handle(e.motion.windowID);
-            ev.screen = GetCursorPos();
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            ev.kind = e.type == SDL_MOUSEBUTTONDOWN ? K::MouseDown : K::MouseUp;
-            ev.window = Handle(e.button.windowID);
-            ev.screen = ScreenPoint(Window(ev.window), e.button.x, e.button.y);
-            ev.button = e.button.button == SDL_BUTTON_LEFT ? 1 : e.button.button == SDL_BUTTON_RIGHT ? 2 : 3;
-            break;
-        case SDL_MOUSEWHEEL:
-            ev.kind = K::MouseWheel;
-            ev.window = Handle(e.wheel.windowID);
-            ev.screen = GetCursorPos();
-            ev.wheelDelta = static_cast<int>(std::lround(e.wheel.preciseY * 120.0f)) *
-                            (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1);
-            break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            ev.kind = e.type == SDL_KEYDOWN ? K::KeyDown : K::KeyUp;
-            ev.window = Handle(e.key.windowID);
-            ev.vk = VirtualKeyFromScancode(e.key.keysym.scancode);
-            ev.repeat = e.key.repeat != 0;
-            if (!ev.vk) return;
-            break;
-        case SDL_TEXTINPUT:
-            ev.kind = K::Text;
-            ev.window = Handle(e.text.windowID);
-            ev.text = e.text.text;
-            break;
-        case SDL_WINDOWEVENT: {
-            ev.window = Handle(e.window.windowID);
-            if (!ev.window) return;
-            switch (e.window.event) {
-            case SDL_WINDOWEVENT_CLOSE: ev.kind = K::CloseRequest; break;
-            case SDL_WINDOWEVENT_EXPOSED: ev.kind = K::Exposed; break;
-            case SDL_WINDOWEVENT_FOCUS_GAINED: ev.kind = K::FocusGained; break;
-            case SDL_WINDOWEVENT_FOCUS_LOST: ev.kind = K::FocusLost; break;
-            case SDL_WINDOWEVENT_LEAVE: ev.kind = K::MouseLeft; break;
-            case SDL_WINDOWEVENT_MINIMIZED: ev.kind = K::Minimized; break;
-            case SDL_WINDOWEVENT_RESTORED: ev.kind = K::Restored; break;
-            case SDL_WINDOWEVENT_MOVED:
-                ev.kind = K::Moved;
-                ev.rect = RECT{e.window.data1, e.window.data2, e.window.data1, e.window.data2};
+            case SDL_MOUSEMOTION:
+                ev.kind = K::MouseMove;
+                ev.window = Handle(e.motion.windowID);
+                ev.screen = GetCursorPos();
                 break;
-            case SDL_WINDOWEVENT_SIZE_CHANGED: {
-                ev.kind = K::Resized;
-                int x = 0, y = 0;
-                SDL_GetWindowPosition(Window(ev.window), &x, &y);
-                ev.rect = RECT{x, y, x + e.window.data1, y + e.window.data2};
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP:
+                ev.kind = e.type == SDL_MOUSEBUTTONDOWN ? K::MouseDown : K::MouseUp;
+                ev.window = Handle(e.button.windowID);
+                ev.screen = ScreenPoint(Window(ev.window), e.button.x, e.button.y);
+                ev.button = e.button.button == SDL_BUTTON_LEFT    ? 1
+                            : e.button.button == SDL_BUTTON_RIGHT ? 2
+                                                                  : 3;
+                break;
+            case SDL_MOUSEWHEEL:
+                ev.kind = K::MouseWheel;
+                ev.window = Handle(e.wheel.windowID);
+                ev.screen = GetCursorPos();
+                ev.wheelDelta = static_cast<int>(std::lround(e.wheel.preciseY * 120.0f)) *
+                                (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1);
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                ev.kind = e.type == SDL_KEYDOWN ? K::KeyDown : K::KeyUp;
+                ev.window = Handle(e.key.windowID);
+                ev.vk = VirtualKeyFromScancode(e.key.keysym.scancode);
+                ev.repeat = e.key.repeat != 0;
+                if (!ev.vk) return;
+                break;
+            case SDL_TEXTINPUT:
+                ev.kind = K::Text;
+                ev.window = Handle(e.text.windowID);
+                ev.text = e.text.text;
+                break;
+            case SDL_WINDOWEVENT: {
+                ev.window = Handle(e.window.windowID);
+                if (!ev.window) return;
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE:
+                        ev.kind = K::CloseRequest;
+                        break;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                        ev.kind = K::Exposed;
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                        ev.kind = K::FocusGained;
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_LOST:
+                        ev.kind = K::FocusLost;
+                        break;
+                    case SDL_WINDOWEVENT_LEAVE:
+                        ev.kind = K::MouseLeft;
+                        break;
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                        ev.kind = K::Minimized;
+                        break;
+                    case SDL_WINDOWEVENT_RESTORED:
+                        ev.kind = K::Restored;
+                        break;
+                    case SDL_WINDOWEVENT_MOVED:
+                        ev.kind = K::Moved;
+                        ev.rect = RECT{e.window.data1, e.window.data2, e.window.data1, e.window.data2};
+                        break;
+                    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+                        ev.kind = K::Resized;
+                        int x = 0, y = 0;
+                        SDL_GetWindowPosition(Window(ev.window), &x, &y);
+                        ev.rect = RECT{x, y, x + e.window.data1, y + e.window.data2};
+                        break;
+                    }
+                    default:
+                        return;
+                }
                 break;
             }
-            default: return;
-            }
-            break;
-        }
-        default:
-            return;  // the wake-up event and everything else only end the wait
+            default:
+                return;  // the wake-up event and everything else only end the wait
         }
         out.push_back(std::move(ev));
     }

@@ -124,8 +124,12 @@ constexpr UINT SWP_SHOWWINDOW = 0x0040;
 constexpr UINT SWP_HIDEWINDOW = 0x0080;
 
 /// Special insert-after handles of SetWindowPos.
-inline HWND HWND_TOP() { return nullptr; }
-inline HWND HWND_TOPMOST() { return reinterpret_cast<HWND>(static_cast<intptr_t>(-1)); }
+inline HWND HWND_TOP() {
+    return nullptr;
+}
+inline HWND HWND_TOPMOST() {
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+}
 
 constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;

@@ -118,27 +118,43 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, uintptr_t, DWORD);
 
 /// Low 16 bits of a message parameter.
-constexpr unsigned LOWORD(uintptr_t v) { return static_cast<unsigned>(v & 0xFFFF); }
+constexpr unsigned LOWORD(uintptr_t v) {
+    return static_cast<unsigned>(v & 0xFFFF);
+}
 /// Bits 16..31 of a message parameter.
-constexpr unsigned HIWORD(uintptr_t v) { return static_cast<unsigned>((v >> 16) & 0xFFFF); }
+constexpr unsigned HIWORD(uintptr_t v) {
+    return static_cast<unsigned>((v >> 16) & 0xFFFF);
+}
 /// Signed x of a mouse message's lParam.
-constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<int16_t>(l & 0xFFFF); }
+constexpr int GET_X_LPARAM(LPARAM l) {
+    return static_cast<int16_t>(l & 0xFFFF);
+}
 /// Signed y of a mouse message's lParam.
-constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<int16_t>((l >> 16) & 0xFFFF); }
+constexpr int GET_Y_LPARAM(LPARAM l) {
+    return static_cast<int16_t>((l >> 16) & 0xFFFF);
+}
 /// Packs two 16-bit halves into an lParam (as the platform does for mouse points).
 constexpr LPARAM MAKELPARAM(int lo, int hi) {
     return static_cast<LPARAM>(static_cast<uint32_t>((static_cast<uint32_t>(hi) & 0xFFFF) << 16 |
                                                      (static_cast<uint32_t>(lo) & 0xFFFF)));
 }
 /// Signed wheel delta of WM_MOUSEWHEEL's wParam.
-constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<short>((w >> 16) & 0xFFFF); }
+constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM w) {
+    return static_cast<short>((w >> 16) & 0xFFFF);
+}
 
 /// Builds a COLORREF from red, green and blue.
 constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
     return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
-constexpr unsigned GetRValue(COLORREF c) { return c & 0xFF; }
-constexpr unsigned GetGValue(COLORREF c) { return (c >> 8) & 0xFF; }
-constexpr unsigned GetBValue(COLORREF c) { return (c >> 16) & 0xFF; }
+constexpr unsigned GetRValue(COLORREF c) {
+    return c & 0xFF;
+}
+constexpr unsigned GetGValue(COLORREF c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned GetBValue(COLORREF c) {
+    return (c >> 16) & 0xFF;
+}
 
 }  // namespace TiluUI

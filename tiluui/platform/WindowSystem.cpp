@@ -32,7 +32,6 @@ std::atomic<WindowSystem*> g_system{nullptr};
 thread_local DWORD t_lastError = 0;
 const PlatformClock::time_point g_startTime = PlatformClock::now();
 
-
 }  // namespace
 
 // [SECTION] Start-up
@@ -42,7 +41,9 @@ namespace Detail {
 WindowSystem::WindowSystem(std::unique_ptr<Backend> b)
     : backend(std::move(b)), windowThread(std::this_thread::get_id()) {}
 
-WindowSystem* WindowSystem::Get() { return g_system.load(std::memory_order_acquire); }
+WindowSystem* WindowSystem::Get() {
+    return g_system.load(std::memory_order_acquire);
+}
 
 WindowSystem* WindowSystem::GetOnWindowThread() {
     WindowSystem* ws = Get();
@@ -106,7 +107,9 @@ void Platform::Stop() {
     g_owner.reset();
 }
 
-bool Platform::IsStarted() { return WindowSystem::Get() != nullptr; }
+bool Platform::IsStarted() {
+    return WindowSystem::Get() != nullptr;
+}
 
 Backend* Platform::GetBackend() {
     WindowSystem* ws = WindowSystem::Get();
@@ -203,8 +206,8 @@ BOOL UnregisterClassW(const char* className) {
 
 // [SECTION] Creation and destruction
 
-HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, void* param) {
+HWND CreateWindowExW(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, void* param) {
     WindowSystem* ws = WindowSystem::GetOnWindowThread();
     if (!ws) return nullptr;
     HWND hwnd = nullptr;
@@ -351,35 +354,35 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM /*lParam*/) {
     WindowSystem* ws = WindowSystem::GetOnWindowThread();
     if (!ws) return 0;
     switch (msg) {
-    case WM_NCCREATE:
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_PAINT:
-        ValidateRect(hwnd, nullptr);
-        return 0;
-    case WM_SETCURSOR:
-        SetCursor(IDC_ARROW);
-        return FALSE;
-    case WM_NCLBUTTONDOWN:
-        // A press on the caption moves the window with the pointer until the button is released.
-        if (wParam == static_cast<WPARAM>(HTCAPTION) && ws->keyDown[VK_LBUTTON]) {
-            std::lock_guard lock(ws->mu);
-            if (WindowRecord* rec = ws->Find(hwnd); rec && !rec->maximized) {
-                ws->movingWindow = hwnd;
-                ws->moveStartCursor = ws->cursorPos;
-                ws->moveStartRect = rec->rect;
+        case WM_NCCREATE:
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_PAINT:
+            ValidateRect(hwnd, nullptr);
+            return 0;
+        case WM_SETCURSOR:
+            SetCursor(IDC_ARROW);
+            return FALSE;
+        case WM_NCLBUTTONDOWN:
+            // A press on the caption moves the window with the pointer until the button is released.
+            if (wParam == static_cast<WPARAM>(HTCAPTION) && ws->keyDown[VK_LBUTTON]) {
+                std::lock_guard lock(ws->mu);
+                if (WindowRecord* rec = ws->Find(hwnd); rec && !rec->maximized) {
+                    ws->movingWindow = hwnd;
+                    ws->moveStartCursor = ws->cursorPos;
+                    ws->moveStartRect = rec->rect;
+                }
             }
-        }
-        return 0;
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4) PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        return 0;
-    case WM_GETTEXTLENGTH:
-        return GetWindowTextLengthW(hwnd);
-    default:
-        return 0;
+            return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_F4) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_GETTEXTLENGTH:
+            return GetWindowTextLengthW(hwnd);
+        default:
+            return 0;
     }
 }
 
@@ -402,17 +405,17 @@ intptr_t GetWindowLongPtrW(HWND hwnd, int index) {
         return 0;
     }
     switch (index) {
-    case GWL_STYLE:
-        return static_cast<intptr_t>(rec->style | (rec->visible ? WS_VISIBLE : 0) |
-                                     (rec->enabled ? 0 : WS_DISABLED));
-    case GWL_EXSTYLE:
-        return rec->exStyle;
-    case GWLP_USERDATA:
-        return rec->userData;
-    case GWLP_WNDPROC:
-        return reinterpret_cast<intptr_t>(rec->proc);
-    default:
-        return 0;
+        case GWL_STYLE:
+            return static_cast<intptr_t>(rec->style | (rec->visible ? WS_VISIBLE : 0) |
+                                         (rec->enabled ? 0 : WS_DISABLED));
+        case GWL_EXSTYLE:
+            return rec->exStyle;
+        case GWLP_USERDATA:
+            return rec->userData;
+        case GWLP_WNDPROC:
+            return reinterpret_cast<intptr_t>(rec->proc);
+        default:
+            return 0;
     }
 }
 
@@ -429,30 +432,30 @@ intptr_t SetWindowLongPtrW(HWND hwnd, int index, intptr_t value) {
             return 0;
         }
         switch (index) {
-        case GWL_STYLE: {
-            old = rec->style | (rec->visible ? WS_VISIBLE : 0) | (rec->enabled ? 0 : WS_DISABLED);
-            const DWORD next = static_cast<DWORD>(value) & ~(WS_VISIBLE | WS_DISABLED);
-            borderChange = ((rec->style ^ next) & WS_CAPTION) != 0 && rec->native;
-            bordered = (next & WS_CAPTION) == WS_CAPTION;
-            rec->style = next;
-            break;
-        }
-        case GWL_EXSTYLE:
-            old = rec->exStyle;
-            layered = (static_cast<DWORD>(value) & WS_EX_LAYERED) != 0;
-            layeredChange = rec->native && layered != ((rec->exStyle & WS_EX_LAYERED) != 0);
-            rec->exStyle = static_cast<DWORD>(value);
-            break;
-        case GWLP_USERDATA:
-            old = rec->userData;
-            rec->userData = value;
-            break;
-        case GWLP_WNDPROC:
-            old = reinterpret_cast<intptr_t>(rec->proc);
-            rec->proc = reinterpret_cast<WNDPROC>(value);
-            break;
-        default:
-            return 0;
+            case GWL_STYLE: {
+                old = rec->style | (rec->visible ? WS_VISIBLE : 0) | (rec->enabled ? 0 : WS_DISABLED);
+                const DWORD next = static_cast<DWORD>(value) & ~(WS_VISIBLE | WS_DISABLED);
+                borderChange = ((rec->style ^ next) & WS_CAPTION) != 0 && rec->native;
+                bordered = (next & WS_CAPTION) == WS_CAPTION;
+                rec->style = next;
+                break;
+            }
+            case GWL_EXSTYLE:
+                old = rec->exStyle;
+                layered = (static_cast<DWORD>(value) & WS_EX_LAYERED) != 0;
+                layeredChange = rec->native && layered != ((rec->exStyle & WS_EX_LAYERED) != 0);
+                rec->exStyle = static_cast<DWORD>(value);
+                break;
+            case GWLP_USERDATA:
+                old = rec->userData;
+                rec->userData = value;
+                break;
+            case GWLP_WNDPROC:
+                old = reinterpret_cast<intptr_t>(rec->proc);
+                rec->proc = reinterpret_cast<WNDPROC>(value);
+                break;
+            default:
+                return 0;
         }
     }
     if (borderChange) ws->backend->SetBordered(hwnd, bordered);
@@ -540,7 +543,9 @@ std::string GetWindowTextW(HWND hwnd) {
     return rec ? rec->title : std::string();
 }
 
-int GetWindowTextLengthW(HWND hwnd) { return static_cast<int>(GetWindowTextW(hwnd).size()); }
+int GetWindowTextLengthW(HWND hwnd) {
+    return static_cast<int>(GetWindowTextW(hwnd).size());
+}
 
 HWND FindWindowW(const char* className, const char* windowName) {
     WindowSystem* ws = WindowSystem::Get();
@@ -572,47 +577,47 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         child = rec->child;
         noActivate = (rec->exStyle & WS_EX_NOACTIVATE) != 0;
         switch (cmd) {
-        case SW_HIDE:
-            rec->visible = false;
-            break;
-        case SW_MINIMIZE:
-        case SW_SHOWMINIMIZED:
-        case SW_SHOWMINNOACTIVE:
-            rec->visible = true;
-            if (!rec->minimized) {
-                rec->minimized = true;
-                minimize = true;
-                sizeChanged = true;
-                sizeKind = SIZE_MINIMIZED;
-            }
-            break;
-        case SW_SHOWMAXIMIZED:
-            rec->visible = true;
-            rec->minimized = false;
-            if (!rec->maximized) {
-                rec->maximized = true;
-                rec->restoreRect = rec->rect;
-                rec->rect = ws->backend->GetWorkArea(rec->rect);
-                sizeChanged = true;
-                sizeKind = SIZE_MAXIMIZED;
-            }
-            break;
-        case SW_RESTORE:
-        case SW_SHOWNORMAL:
-            rec->visible = true;
-            if (rec->minimized) {
+            case SW_HIDE:
+                rec->visible = false;
+                break;
+            case SW_MINIMIZE:
+            case SW_SHOWMINIMIZED:
+            case SW_SHOWMINNOACTIVE:
+                rec->visible = true;
+                if (!rec->minimized) {
+                    rec->minimized = true;
+                    minimize = true;
+                    sizeChanged = true;
+                    sizeKind = SIZE_MINIMIZED;
+                }
+                break;
+            case SW_SHOWMAXIMIZED:
+                rec->visible = true;
                 rec->minimized = false;
-                sizeChanged = true;
-                sizeKind = rec->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
-            } else if (rec->maximized) {
-                rec->maximized = false;
-                rec->rect = rec->restoreRect;
-                sizeChanged = true;
-            }
-            break;
-        default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
-            rec->visible = true;
-            break;
+                if (!rec->maximized) {
+                    rec->maximized = true;
+                    rec->restoreRect = rec->rect;
+                    rec->rect = ws->backend->GetWorkArea(rec->rect);
+                    sizeChanged = true;
+                    sizeKind = SIZE_MAXIMIZED;
+                }
+                break;
+            case SW_RESTORE:
+            case SW_SHOWNORMAL:
+                rec->visible = true;
+                if (rec->minimized) {
+                    rec->minimized = false;
+                    sizeChanged = true;
+                    sizeKind = rec->maximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
+                } else if (rec->maximized) {
+                    rec->maximized = false;
+                    rec->rect = rec->restoreRect;
+                    sizeChanged = true;
+                }
+                break;
+            default:  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE
+                rec->visible = true;
+                break;
         }
         nowVisible = rec->visible;
         rect = rec->rect;
@@ -776,8 +781,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         limits.ptMinTrackSize = {0, 0};
         limits.ptMaxTrackSize = {32767, 32767};
         ws->Call(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-        wp.cx = std::clamp(wp.cx, limits.ptMinTrackSize.x, std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
-        wp.cy = std::clamp(wp.cy, limits.ptMinTrackSize.y, std::max(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y));
+        wp.cx = std::clamp(wp.cx, limits.ptMinTrackSize.x,
+                           std::max(limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x));
+        wp.cy = std::clamp(wp.cy, limits.ptMinTrackSize.y,
+                           std::max(limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y));
     }
     ws->Call(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     CRect after;
@@ -842,7 +849,9 @@ BOOL SetForegroundWindow(HWND hwnd) {
     return TRUE;
 }
 
-HWND GetForegroundWindow() { return GetActiveWindow(); }
+HWND GetForegroundWindow() {
+    return GetActiveWindow();
+}
 
 HWND GetActiveWindow() {
     WindowSystem* ws = WindowSystem::GetOnWindowThread();
@@ -871,7 +880,11 @@ DWORD GetTickCount() {
         std::chrono::duration_cast<std::chrono::milliseconds>(PlatformClock::now() - g_startTime).count());
 }
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD code) { t_lastError = code; }
+DWORD GetLastError() {
+    return t_lastError;
+}
+void SetLastError(DWORD code) {
+    t_lastError = code;
+}
 
 }  // namespace TiluUI

@@ -112,7 +112,7 @@ public:
     CRect moveStartRect;
 
     // [SECTION] Helpers (lock held by the caller where they take `lock`)
-    WindowRecord* Find(HWND hwnd);                   // mu must be held
+    WindowRecord* Find(HWND hwnd);  // mu must be held
     bool OnWindowThread() const { return std::this_thread::get_id() == windowThread; }
     void PostLocked(HWND hwnd, UINT msg, WPARAM w, LPARAM l);  // mu must be held
     void Post(HWND hwnd, UINT msg, WPARAM w, LPARAM l);

@@ -13,8 +13,8 @@ std::unique_ptr<MBitmap> MakePanel(int w, int h, int border) {
     auto bmp = MRender::CreateARGB32Bitmap(w, h);
     if (!bmp) return nullptr;
     cairo_t* g = bmp->Graphics();
-    MRender::DrawRoundRectange(g, 0, 0, static_cast<float>(w), static_cast<float>(h), static_cast<float>(border),
-                               0xFF3A6EA5);
+    MRender::DrawRoundRectange(g, 0, 0, static_cast<float>(w), static_cast<float>(h),
+                               static_cast<float>(border), 0xFF3A6EA5);
     MRender::DrawRoundRectange(g, 2, 2, static_cast<float>(w - 4), static_cast<float>(h - 4),
                                static_cast<float>(border - 2), 0xFF9CC7F0);
     const RECT inner{border, border, w - border, h - border};
@@ -45,8 +45,9 @@ bool WriteGif(const std::string& path, int w, int h, const std::vector<uint32_t>
     while (colors < static_cast<int>(palette.size())) colors *= 2;
     std::vector<GifColorType> entries(static_cast<size_t>(colors), GifColorType{0, 0, 0});
     for (size_t i = 0; i < palette.size(); ++i)
-        entries[i] = GifColorType{static_cast<GifByteType>(palette[i] >> 16), static_cast<GifByteType>(palette[i] >> 8),
-                                  static_cast<GifByteType>(palette[i])};
+        entries[i] =
+            GifColorType{static_cast<GifByteType>(palette[i] >> 16),
+                         static_cast<GifByteType>(palette[i] >> 8), static_cast<GifByteType>(palette[i])};
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
     if (!gif) return false;
@@ -57,8 +58,8 @@ bool WriteGif(const std::string& path, int w, int h, const std::vector<uint32_t>
         // Loop forever.
         const unsigned char loop[3] = {1, 0, 0};
         ok = EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-             EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK && EGifPutExtensionBlock(gif, 3, loop) == GIF_OK &&
-             EGifPutExtensionTrailer(gif) == GIF_OK;
+             EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK &&
+             EGifPutExtensionBlock(gif, 3, loop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
     }
     for (size_t f = 0; ok && f < frames.size(); ++f) {
         if (frames[f].size() != static_cast<size_t>(w) * h) {
@@ -74,7 +75,8 @@ bool WriteGif(const std::string& path, int w, int h, const std::vector<uint32_t>
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext) == GIF_OK &&
              EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) == GIF_OK;
         for (int y = 0; ok && y < h; ++y)
-            ok = EGifPutLine(gif, const_cast<GifPixelType*>(frames[f].data() + static_cast<size_t>(y) * w), w) == GIF_OK;
+            ok = EGifPutLine(gif, const_cast<GifPixelType*>(frames[f].data() + static_cast<size_t>(y) * w),
+                             w) == GIF_OK;
     }
     GifFreeMapObject(map);
     const bool closed = EGifCloseFile(gif, &error) == GIF_OK;

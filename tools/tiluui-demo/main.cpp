@@ -7,7 +7,8 @@
 //   --still          show the first GIF frame only (no animation timer: the window is idle)
 //   --layered        a per-pixel-alpha window: the panel's rounded corners are see-through
 //   --timeout-ms N   cancel the dialog after N milliseconds (exit code 2)
-//   --announce       print "shown X Y W H" and the OK button as "ok X Y W H" once the first frame is on screen
+//   --announce       print "shown X Y W H" and the OK button as "ok X Y W H" once the first frame is on
+//   screen
 // Exit codes: 0 closed with OK, 2 cancelled or closed otherwise, 1 start-up failure.
 #include <unistd.h>
 
@@ -113,20 +114,23 @@ private:
                 MRender::DrawImageFrame(g, m_strip.get(), r, i * fw, 0, fw, m_strip->Height(), 8);
                 CRect label = r;
                 static const char* kNames[4] = {"Normal", "Hover", "Pressed", "Disabled"};
-                MRender::DrawTextW(g, label, kNames[i], i == 3 ? RGB(160, 160, 160) : RGB(255, 255, 255), body,
-                                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                MRender::DrawTextW(g, label, kNames[i], i == 3 ? RGB(160, 160, 160) : RGB(255, 255, 255),
+                                   body, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
             }
         }
         // A smooth gradient and the same colours as banded steps.
-        MRender::DrawGradient(g, RECT{32, 200, m_rcClient.right - 32, 232}, 0xFFE04040, 0xFF4060E0, false, 64);
-        MRender::DrawGradientBands(g, RECT{32, 240, m_rcClient.right - 32, 256}, 0xFFE04040, 0xFF4060E0, false, 8);
+        MRender::DrawGradient(g, RECT{32, 200, m_rcClient.right - 32, 232}, 0xFFE04040, 0xFF4060E0, false,
+                              64);
+        MRender::DrawGradientBands(g, RECT{32, 240, m_rcClient.right - 32, 256}, 0xFFE04040, 0xFF4060E0,
+                                   false, 8);
         MRender::DrawRoundRectange(g, 32, 272, 180, 64, 12, 0xFFFFD24A, 2, 0x40FFD24A, true);
         CRect note(44, 280, 204, 328);
         MRender::DrawTextW(g, note, "Rounded rectangle with word-wrapped text inside it.", RGB(240, 240, 240),
                            MFont{"", 13, FontStyleRegular}, DT_LEFT | DT_WORDBREAK);
         // The animated GIF.
         m_gifRect = CRect(240, 280, 288, 328);
-        if (m_gif) MRender::DrawImage(g, m_gif.get(), m_gifRect, 0, 0, m_gif->Width(), m_gif->Height(), m_gifFrame);
+        if (m_gif)
+            MRender::DrawImage(g, m_gif.get(), m_gifRect, 0, 0, m_gif->Width(), m_gif->Height(), m_gifFrame);
         // OK button.
         if (m_strip) {
             const int fw = m_strip->Width() / 4;
@@ -171,7 +175,9 @@ int main(int argc, char** argv) {
         } else if (a == "--layered") {
             layered = true;
         } else {
-            std::fprintf(stderr, "usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still] [--layered]\n");
+            std::fprintf(
+                stderr,
+                "usage: tiluui-demo [--art-dir DIR] [--timeout-ms N] [--announce] [--still] [--layered]\n");
             return 1;
         }
     }

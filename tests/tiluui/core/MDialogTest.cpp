@@ -66,7 +66,8 @@ TEST_F(MDialogTest, BackgroundImageAsNineGridFillsTheWholeWindow) {
     cairo_set_source_surface(cr, bmp->Surface(), 0, 0);
     cairo_paint(cr);
     cairo_destroy(cr);
-    dlg.GetPaintManager().SetBKImage(std::make_shared<MImage>(std::vector<cairo_surface_t*>{s}, std::vector<int>{0}));
+    dlg.GetPaintManager().SetBKImage(
+        std::make_shared<MImage>(std::vector<cairo_surface_t*>{s}, std::vector<int>{0}));
     dlg.SetBackMode(BACK_MODE_FRAME, 3);
     const auto frame = WaitForFrames(h, 1);
     EXPECT_EQ(frame.Pixel(0, 0), 0xFFFF0000u);

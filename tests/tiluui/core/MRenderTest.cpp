@@ -109,11 +109,13 @@ TEST(MRenderTest, GradientBandsFollowTheStepCount) {
     const struct {
         int steps;
         int bands;
-    } cases[] = {{0, 2}, {3, 2}, {4, 4}, {7, 4}, {8, 8}, {15, 8}, {16, 16}, {31, 16}, {32, 32}, {63, 32}, {64, 64}, {100, 64}};
+    } cases[] = {{0, 2},   {3, 2},   {4, 4},   {7, 4},   {8, 8},   {15, 8},
+                 {16, 16}, {31, 16}, {32, 32}, {63, 32}, {64, 64}, {100, 64}};
     for (const auto& c : cases) {
         EXPECT_EQ(MRender::GradientBandCount(c.steps), c.bands) << c.steps;
         MBitmap bmp(256, 1);
-        MRender::DrawGradientBands(bmp.Graphics(), RECT{0, 0, 256, 1}, 0xFF000000, 0xFFFF00FF, false, c.steps);
+        MRender::DrawGradientBands(bmp.Graphics(), RECT{0, 0, 256, 1}, 0xFF000000, 0xFFFF00FF, false,
+                                   c.steps);
         EXPECT_EQ(DistinctColours(bmp, false), c.bands) << c.steps;
         EXPECT_EQ(bmp.Pixel(0, 0), 0xFF000000u) << c.steps;
         EXPECT_EQ(bmp.Pixel(255, 0), 0xFFFF00FFu) << c.steps;
@@ -145,7 +147,8 @@ TEST(MRenderTest, VerticalTransitionFadesRowByRow) {
                                                      CRect(0, 0, 4, 10), 0, 100);
     // start 255, end 0, step 25: row i has alpha 255 - 25 i.
     EXPECT_EQ(last, 255 - 9 * 25);
-    for (int row = 0; row < 10; ++row) EXPECT_NEAR(static_cast<int>(dst.Pixel(1, row) >> 24), 255 - 25 * row, 1);
+    for (int row = 0; row < 10; ++row)
+        EXPECT_NEAR(static_cast<int>(dst.Pixel(1, row) >> 24), 255 - 25 * row, 1);
 
     MBitmap dst2(10, 2);
     MBitmap src2(10, 2);
@@ -173,7 +176,10 @@ TEST(MRenderTest, OriginPointsOfAlignedItems) {
 TEST(MRenderTest, CheckAlphaColorOnlyChangesPureBlack) {
     const struct {
         COLORREF in, out;
-    } cases[] = {{0x000000, 0x000001}, {0x000100, 0x000100}, {0x010000, 0x010000}, {0xFF000000, 0xFF000001},
+    } cases[] = {{0x000000, 0x000001},
+                 {0x000100, 0x000100},
+                 {0x010000, 0x010000},
+                 {0xFF000000, 0xFF000001},
                  {0xFFFFFF, 0xFFFFFF}};
     for (const auto& c : cases) {
         COLORREF v = c.in;
@@ -199,8 +205,9 @@ CRect InkBox(MBitmap& bmp) {
     CRect box(bmp.Width(), bmp.Height(), 0, 0);
     for (int y = 0; y < bmp.Height(); ++y)
         for (int x = 0; x < bmp.Width(); ++x)
-            if (bmp.Pixel(x, y) != 0) box = CRect(std::min<int>(box.left, x), std::min<int>(box.top, y),
-                                                  std::max<int>(box.right, x + 1), std::max<int>(box.bottom, y + 1));
+            if (bmp.Pixel(x, y) != 0)
+                box = CRect(std::min<int>(box.left, x), std::min<int>(box.top, y),
+                            std::max<int>(box.right, x + 1), std::max<int>(box.bottom, y + 1));
     return box;
 }
 
@@ -208,7 +215,8 @@ TEST(MRenderTest, DrawTextAlignsClipsAndMeasures) {
     const MFont font{"", 16, FontStyleRegular};
     MBitmap bmp(200, 60);
     CRect area(0, 0, 200, 60);
-    MRender::DrawTextW(bmp.Graphics(), area, "Hi", RGB(255, 255, 255), font, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    MRender::DrawTextW(bmp.Graphics(), area, "Hi", RGB(255, 255, 255), font,
+                       DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     const CRect ink = InkBox(bmp);
     ASSERT_FALSE(ink.IsRectEmpty());
     EXPECT_NEAR(ink.CenterPoint().x, 100, 4);
@@ -216,14 +224,16 @@ TEST(MRenderTest, DrawTextAlignsClipsAndMeasures) {
 
     MBitmap right(200, 30);
     CRect r2(0, 0, 200, 30);
-    MRender::DrawTextW(right.Graphics(), r2, "Hi", RGB(255, 255, 255), font, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+    MRender::DrawTextW(right.Graphics(), r2, "Hi", RGB(255, 255, 255), font,
+                       DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
     EXPECT_GT(InkBox(right).left, 170);
 
     // Measuring: wider text, wider rectangle; word wrap makes more lines; nothing is drawn.
     CRect small(0, 0, 1000, 0), large(0, 0, 1000, 0), wrapped(0, 0, 80, 0);
     MRender::DrawTextW(bmp.Graphics(), small, "abc", 0, font, DT_CALCRECT | DT_SINGLELINE);
     MRender::DrawTextW(bmp.Graphics(), large, "abcabcabc", 0, font, DT_CALCRECT | DT_SINGLELINE);
-    MRender::DrawTextW(bmp.Graphics(), wrapped, "several words that wrap", 0, font, DT_CALCRECT | DT_WORDBREAK);
+    MRender::DrawTextW(bmp.Graphics(), wrapped, "several words that wrap", 0, font,
+                       DT_CALCRECT | DT_WORDBREAK);
     EXPECT_GT(large.Width(), small.Width() * 2);
     EXPECT_LE(wrapped.Width(), 80);
     EXPECT_GE(wrapped.Height(), small.Height() * 2);
@@ -231,13 +241,14 @@ TEST(MRenderTest, DrawTextAlignsClipsAndMeasures) {
     // A long single line with an ellipsis stays inside its rectangle even unclipped.
     MBitmap ell(300, 30);
     CRect box(10, 0, 110, 30);
-    MRender::DrawTextW(ell.Graphics(), box, "a very long line of text that does not fit", RGB(255, 255, 255), font,
-                       DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOCLIP);
+    MRender::DrawTextW(ell.Graphics(), box, "a very long line of text that does not fit", RGB(255, 255, 255),
+                       font, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOCLIP);
     EXPECT_LE(InkBox(ell).right, 111);
     // Without DT_NOCLIP nothing is drawn outside the rectangle.
     MBitmap clip(300, 30);
     CRect clipBox(10, 0, 60, 30);
-    MRender::DrawTextW(clip.Graphics(), clipBox, "a very long line of text", RGB(255, 255, 255), font, DT_SINGLELINE);
+    MRender::DrawTextW(clip.Graphics(), clipBox, "a very long line of text", RGB(255, 255, 255), font,
+                       DT_SINGLELINE);
     EXPECT_LE(InkBox(clip).right, 60);
 
     MBitmap none(20, 20);

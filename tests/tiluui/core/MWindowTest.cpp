@@ -138,7 +138,7 @@ struct ResultCase {
 
 TEST_F(MWindowTest, ModalResultsComeFromTheCloseRequest) {
     const ResultCase cases[] = {
-        {"DoOK", &MDialog::DoOK, IDOK},         {"DoCancel", &MDialog::DoCancel, IDCANCEL},
+        {"DoOK", &MDialog::DoOK, IDOK},           {"DoCancel", &MDialog::DoCancel, IDCANCEL},
         {"DoClose", &MDialog::DoClose, IDCANCEL}, {"DoYes", &MDialog::DoYes, IDYES},
         {"DoNo", &MDialog::DoNo, IDNO},
     };
@@ -243,7 +243,10 @@ TEST_F(MWindowTest, CenterWindowKeepsTheDialogInsideTheWorkArea) {
         {"no owner: centred in the work area", CRect(0, 0, 200, 100), false, {}, {400, 300}},
         {"larger than the work area: its top-left corner", CRect(50, 50, 1250, 950), false, {}, {0, 0}},
         {"on its owner", CRect(0, 0, 100, 100), true, CRect(100, 100, 400, 300), {200, 150}},
-        {"pulled back inside at the right edge", CRect(0, 0, 300, 100), true, CRect(800, 0, 1000, 200),
+        {"pulled back inside at the right edge",
+         CRect(0, 0, 300, 100),
+         true,
+         CRect(800, 0, 1000, 200),
          {700, 50}},
     };
     for (const CenterCase& c : cases) {

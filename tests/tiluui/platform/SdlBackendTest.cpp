@@ -81,7 +81,8 @@ public:
                 m_buffer.erase(0, nl + 1);
                 return line;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                until - std::chrono::steady_clock::now());
             if (left.count() <= 0) return {};
             pollfd p{m_out, POLLIN, 0};
             if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return {};
@@ -117,11 +118,12 @@ class Xvfb {
 public:
     Xvfb() {
         for (int n = 91; n < 160 && !m_server; ++n) {
-            if (Exists("/tmp/.X11-unix/X" + std::to_string(n)) || Exists("/tmp/.X" + std::to_string(n) + "-lock"))
+            if (Exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
+                Exists("/tmp/.X" + std::to_string(n) + "-lock"))
                 continue;
             auto server = std::make_unique<Child>(
-                std::vector<std::string>{"/usr/bin/Xvfb", ":" + std::to_string(n), "-screen", "0", "1024x768x24",
-                                         "-nolisten", "tcp"},
+                std::vector<std::string>{"/usr/bin/Xvfb", ":" + std::to_string(n), "-screen", "0",
+                                         "1024x768x24", "-nolisten", "tcp"},
                 std::vector<std::pair<std::string, std::string>>{});
             if (!server->Started()) return;
             for (int i = 0; i < 100; ++i) {  // up to 5 s for the socket
@@ -145,13 +147,17 @@ private:
 /// Premultiplied ARGB of a screenshot pixel as 0xRRGGBB.
 uint32_t Rgb(const MImage& img, int x, int y) {
     cairo_surface_t* s = img.Surface();
-    const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(s) +
-                                                        static_cast<size_t>(y) * cairo_image_surface_get_stride(s));
+    const auto* row = reinterpret_cast<const uint32_t*>(
+        cairo_image_surface_get_data(s) + static_cast<size_t>(y) * cairo_image_surface_get_stride(s));
     return row[x] & 0xFFFFFF;
 }
 
-int Red(uint32_t rgb) { return (rgb >> 16) & 0xFF; }
-int Blue(uint32_t rgb) { return rgb & 0xFF; }
+int Red(uint32_t rgb) {
+    return (rgb >> 16) & 0xFF;
+}
+int Blue(uint32_t rgb) {
+    return rgb & 0xFF;
+}
 
 /// The demo on a private server, with the rectangles it announces.
 struct DemoRun {
@@ -170,12 +176,13 @@ struct DemoRun {
             ADD_FAILURE() << "could not start Xvfb";
             return false;
         }
-        std::vector<std::string> argv{BinFolder() + "tiluui-demo", "--announce", "--timeout-ms", "20000",
-                                      "--art-dir", art.Path()};
+        std::vector<std::string> argv{
+            BinFolder() + "tiluui-demo", "--announce", "--timeout-ms", "20000", "--art-dir", art.Path()};
         argv.insert(argv.end(), extra.begin(), extra.end());
         demo = std::make_unique<Child>(
-            argv, std::vector<std::pair<std::string, std::string>>{
-                      {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}},
+            argv,
+            std::vector<std::pair<std::string, std::string>>{
+                {"DISPLAY", server.Display()}, {"TILUUI_BACKEND", "sdl"}, {"SDL_VIDEODRIVER", "x11"}},
             art / "demo-stderr.txt");
         std::istringstream shown(demo->ReadLine(10000)), ok(demo->ReadLine(1000));
         std::string word, word2;
@@ -190,7 +197,8 @@ struct DemoRun {
     /// A screenshot of the whole screen, saved under `name` in the binary folder.
     std::unique_ptr<MImage> Screenshot(const std::string& name) {
         const std::string shot = BinFolder() + name;
-        const auto grab = RunProcess({"/usr/bin/import", "-display", server.Display(), "-window", "root", shot}, {}, 30);
+        const auto grab =
+            RunProcess({"/usr/bin/import", "-display", server.Display(), "-window", "root", shot}, {}, 30);
         EXPECT_EQ(grab.exitCode, 0) << grab.err;
         return MRender::LoadImageFromFile(shot);
     }
@@ -243,8 +251,8 @@ TEST(SdlBackendTest, KeysReachTheWindowUnderThePointer) {
     DemoRun run;
     ASSERT_TRUE(run.Start({"--still"}));
     // Without a window manager the X server gives the keyboard to the window under the pointer.
-    const auto key = RunProcess({"/usr/bin/xdotool", "mousemove", std::to_string(run.x + 20), std::to_string(run.y + 20),
-                                 "sleep", "0.2", "key", "Return"},
+    const auto key = RunProcess({"/usr/bin/xdotool", "mousemove", std::to_string(run.x + 20),
+                                 std::to_string(run.y + 20), "sleep", "0.2", "key", "Return"},
                                 {{"DISPLAY", run.server.Display()}}, 30);
     ASSERT_EQ(key.exitCode, 0) << key.err;
     EXPECT_EQ(run.demo->ReadLine(10000), "result 1") << ReadFile(run.art / "demo-stderr.txt");
@@ -255,8 +263,8 @@ TEST(SdlBackendTest, LayeredWindowsGetAVisualWithAlpha) {
     DemoRun run;
     ASSERT_TRUE(run.Start({"--layered"}));
     // The window was made layered after creation: it has the 32-bit visual from the start.
-    const auto info = RunProcess({"/usr/bin/xwininfo", "-display", run.server.Display(), "-name",
-                                  "KeyForge TiluUI demo"}, {}, 30);
+    const auto info = RunProcess(
+        {"/usr/bin/xwininfo", "-display", run.server.Display(), "-name", "KeyForge TiluUI demo"}, {}, 30);
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_NE(info.out.find("Depth: 32"), std::string::npos) << info.out;
     auto image = run.Screenshot("tiluui-demo-layered-screenshot.png");
