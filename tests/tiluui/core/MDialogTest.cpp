@@ -86,12 +86,23 @@ TEST_F(MDialogTest, LayeredWindowsPresentPerPixelAlpha) {
         cairo_set_operator(g, CAIRO_OPERATOR_CLEAR);
         cairo_rectangle(g, 0, 0, 5, 10);
         cairo_fill(g);
+        // Pixels written without alpha, as plain fills and text of other engines leave them:
+        // a colour with alpha 0 becomes opaque, black with alpha 0 stays transparent.
+        cairo_surface_t* s = cairo_get_target(g);
+        cairo_surface_flush(s);
+        auto* row = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) +
+                                                2 * cairo_image_surface_get_stride(s));
+        row[0] = 0x00FF0000u;
+        row[1] = 0x00000000u;
+        cairo_surface_mark_dirty(s);
     });
     PumpUntil([&] { return m_screen->GetFrame(h).perPixelAlpha; });
     const auto frame = m_screen->GetFrame(h);
     EXPECT_TRUE(frame.perPixelAlpha);
     EXPECT_EQ(frame.Pixel(2, 5), 0u);           // cleared: transparent
     EXPECT_EQ(frame.Pixel(7, 5) >> 24, 0xFEu);  // background
+    EXPECT_EQ(frame.Pixel(0, 2), 0xFFFF0000u);
+    EXPECT_EQ(frame.Pixel(1, 2), 0u);
 }
 
 TEST_F(MDialogTest, PressOnAnEmptyPartMovesTheWindowOnlyWithDragEnabled) {
