@@ -7,6 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <sstream>
@@ -16,6 +19,7 @@
 
 #include "tests/support/TestSupport.h"
 #include "tiluui/core/MRender.h"
+#include "tiluui/platform/Platform.h"
 
 namespace TiluUI::Test {
 namespace {
@@ -23,6 +27,7 @@ namespace {
 using KeyForge::TestUtil::BinFolder;
 using KeyForge::TestUtil::ReadFile;
 using KeyForge::TestUtil::RunProcess;
+using KeyForge::TestUtil::ScopedEnv;
 using KeyForge::TestUtil::TempDir;
 
 bool Exists(const std::string& path) {
@@ -212,6 +217,67 @@ struct DemoRun {
         return demo->Wait(10000);
     }
 };
+
+long ThreadCpuMicros() {
+    rusage u{};
+    getrusage(RUSAGE_THREAD, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000000L + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+}
+
+LRESULT PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return DefWindowProcW(h, m, w, l);
+}
+
+/// Sleeps in GetMessageW until a worker posts after 300 ms; returns the wake-up delay and
+/// sets the window thread's CPU time spent waiting.
+std::chrono::nanoseconds WakeDelay(HWND h, long& cpuMicros) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    std::atomic<int64_t> postedAt{0};
+    std::thread worker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        postedAt = std::chrono::steady_clock::now().time_since_epoch().count();
+        PostMessageW(h, WM_USER + 1, 0, 0);
+    });
+    const long cpuBefore = ThreadCpuMicros();
+    do {
+        if (GetMessageW(&msg, nullptr, 0, 0) != 1) break;
+        DispatchMessageW(&msg);
+    } while (msg.message != WM_USER + 1);
+    const auto handledAt = std::chrono::steady_clock::now().time_since_epoch().count();
+    cpuMicros = ThreadCpuMicros() - cpuBefore;
+    worker.join();
+    return std::chrono::nanoseconds(handledAt - postedAt.load());
+}
+
+TEST(SdlBackendTest, APostFromAWorkerWakesTheSleepingLoopShownOrHidden) {
+    Xvfb server;
+    ASSERT_TRUE(server) << "could not start Xvfb";
+    ScopedEnv display("DISPLAY", server.Display());
+    ScopedEnv driver("SDL_VIDEODRIVER", "x11");
+    std::string error;
+    auto backend = CreateSdlBackend(error);
+    ASSERT_TRUE(backend) << error;
+    ASSERT_TRUE(Platform::Start(std::move(backend)).ok);
+    WNDCLASSW wc;
+    wc.lpfnWndProc = &PlainProc;
+    wc.lpszClassName = "SdlWakeTest";
+    RegisterClassW(wc);
+    HWND h = CreateWindowExW(0, "SdlWakeTest", "wake", WS_POPUP | WS_VISIBLE, 10, 10, 100, 80, nullptr, 0,
+                             nullptr);
+    ASSERT_NE(h, nullptr);
+    long cpu = 0;
+    // Shown: SDL sleeps on the display connection. Polling every millisecond would cost
+    // several milliseconds of CPU over the 300 ms; sleeping costs well under one.
+    EXPECT_LT(WakeDelay(h, cpu), std::chrono::milliseconds(50));
+    EXPECT_LT(cpu, 15000);
+    // Hidden (a program in the tray): the backend sleeps on its own wake-up.
+    ShowWindow(h, SW_HIDE);
+    EXPECT_LT(WakeDelay(h, cpu), std::chrono::milliseconds(50));
+    EXPECT_LT(cpu, 15000);
+    DestroyWindow(h);
+    Platform::Stop();
+}
 
 TEST(SdlBackendTest, DemoShowsOnARealServerAndClosesWithOk) {
     DemoRun run;
