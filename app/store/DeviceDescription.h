@@ -19,10 +19,12 @@ struct KeyboardEntry {
     std::string modeCaption;       ///< `desc` of mode
     std::string interfacePattern;  ///< `hid_interface` of mode
     int connected = 0;             ///< set by the device scan when a matching interface is open
+    std::string keyboardName;      ///< `name` of the keyboard the entry belongs to (both lists)
 };
 
 /// The `software` element: the program's version and web addresses.
 struct SoftwareInfo {
+    std::string name;        ///< `name`: the application name (start-up reads it on its own)
     std::string version;     ///< shown as "Ver: %s"
     std::string websiteUrl;  ///< `website` url
     std::string storeUrl;    ///< `store` url
@@ -37,8 +39,14 @@ struct DeviceDescription {
     SoftwareInfo software;
 };
 
-/// Reads config.xml into `out` (emptied first). A missing or malformed file leaves the
-/// lists empty and returns false.
+/// Path of the program's description: <program folder>config.xml.
+std::string DeviceDescriptionPath();
+
+/// Reads config.xml into `out` (emptied first). A missing or malformed file, or one
+/// without the root `config`, leaves everything empty and returns false. Numbers are
+/// decimal, `vid` and `pid` hexadecimal; absent or non-numeric values read as 0.
+/// The mode list is also the device manager's table of known devices: vendor ID,
+/// product ID, product name (`name`), device type, mode, interface pattern.
 bool LoadDeviceDescription(const std::string& configPath, DeviceDescription& out);
 
 /// The first keyboard of that device type, or null.
