@@ -133,10 +133,12 @@ EntryKind KindOf(const unz_file_info64& info, const std::string& rawName) {
 }
 
 // Copies the current entry's data into a new file; false when reading or writing failed.
-bool CopyEntry(unzFile zip, int fd, std::uint64_t& total, std::uint64_t limit, bool& overLimit) {
+bool CopyEntry(unzFile zip, int fd, std::uint64_t expectedSize, std::uint64_t& total, std::uint64_t limit,
+               bool& overLimit) {
     if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
     char buffer[65536];
     bool ok = true;
+    std::uint64_t size = 0;
     for (;;) {
         const int n = unzReadCurrentFile(zip, buffer, sizeof buffer);
         if (n == 0) break;
@@ -145,6 +147,7 @@ bool CopyEntry(unzFile zip, int fd, std::uint64_t& total, std::uint64_t limit, b
             break;
         }
         total += static_cast<std::uint64_t>(n);
+        size += static_cast<std::uint64_t>(n);
         if (total > limit) {
             overLimit = true;
             ok = false;
@@ -160,8 +163,9 @@ bool CopyEntry(unzFile zip, int fd, std::uint64_t& total, std::uint64_t limit, b
         }
         if (!ok) break;
     }
-    // Closing checks the CRC once the whole entry has been read.
-    if (unzCloseCurrentFile(zip) != UNZ_OK) ok = false;
+    // Closing checks the CRC, but only when the entry's declared size was reached; a
+    // stream that ends early must not pass for the whole file.
+    if (unzCloseCurrentFile(zip) != UNZ_OK || size != expectedSize) ok = false;
     return ok;
 }
 
@@ -274,7 +278,7 @@ ExtractReport ExtractArchive(const std::string& archivePath, const std::string& 
             continue;
         }
         bool overLimit = false;
-        bool ok = CopyEntry(zip, file.fd, total, limits.maxTotalBytes, overLimit);
+        bool ok = CopyEntry(zip, file.fd, info.uncompressed_size, total, limits.maxTotalBytes, overLimit);
         const timespec when = EntryTime(info.tmu_date);
         const timespec times[2] = {when, when};
         ok = ok && ::fchmod(file.fd, 0644) == 0 && ::futimens(file.fd, times) == 0;
