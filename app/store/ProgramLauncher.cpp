@@ -17,6 +17,8 @@ int StartDetachedProgram(const std::string& path, const std::string& workingFold
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
     if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    // Keyboard handles, the single-instance lock and sockets stay with this process.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     // The installer must not inherit a blocked or ignored signal from a worker thread.
     sigset_t none, all;
     sigemptyset(&none);

@@ -22,6 +22,9 @@ int RunText(Args& args);
 int RunLanguage(Args& args);
 int RunAutostart(Args& args);
 
+// Program and firmware updates (CmdUpdate.cpp).
+int RunUpdate(Args& args);
+
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);
 

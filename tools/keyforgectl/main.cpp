@@ -18,6 +18,9 @@ constexpr Command kCommands[] = {
     {"text", "text N                     language text N of the current language", RunText},
     {"language", "language [ID]              print the interface language, or set it", RunLanguage},
     {"autostart", "autostart [on|off]         print or change start with the system", RunAutostart},
+    {"update", "update check               installed and published program and firmware versions\n"
+               "update install program|firmware  download, check, unpack and start the installer",
+     RunUpdate},
 };
 
 void PrintHelp(std::ostream& out) {
