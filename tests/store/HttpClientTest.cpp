@@ -102,7 +102,10 @@ TEST_F(HttpClient, CertificatesAreVerified) {
          "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
     ASSERT_EQ(made.exitCode, 0) << made.err;
     TestUtil::WriteFile(m_root / "version", "3.0.0");
-    LocalHttpServer server(m_root.Path(), {"--tls", cert, key});
+    LocalHttpServer plain(m_root.Path());
+    ASSERT_TRUE(plain.Running());
+    LocalHttpServer server(m_root.Path(), {"--tls", cert, key, "--redirect", "/moved=/version", "--redirect",
+                                           "/down=" + plain.Url("/version")});
     ASSERT_TRUE(server.Running());
     std::string text;
     const HttpResult untrusted = FetchText(server.Url("/version"), text);
@@ -111,6 +114,10 @@ TEST_F(HttpClient, CertificatesAreVerified) {
     trusting.caBundle = cert;
     ASSERT_TRUE(GetWebText(server.Url("/version"), text, trusting));
     EXPECT_EQ(text, "3.0.0");
+    ASSERT_TRUE(GetWebText(server.Url("/moved"), text, trusting)) << "redirects are followed";
+    EXPECT_EQ(text, "3.0.0");
+    EXPECT_FALSE(GetWebText(server.Url("/down"), text, trusting)) << "but never from https to http";
+    EXPECT_EQ(plain.Log(), "");
     // Trusted, but issued for another name.
     const std::string other = "https://localhost:" + std::to_string(server.Port()) + "/version";
     EXPECT_FALSE(GetWebText(other, text, trusting));

@@ -15,7 +15,7 @@ namespace KeyForge::TestUtil {
 /// The update server (update_server.py) serving `root` on 127.0.0.1; stopped on destruction.
 class LocalHttpServer {
 public:
-    /// `extraArgs`: "--drop PATH", "--status PATH=CODE", "--tls CERT KEY".
+    /// `extraArgs`: "--drop PATH", "--status PATH=CODE", "--redirect PATH=URL", "--tls CERT KEY".
     explicit LocalHttpServer(const std::string& root, const std::vector<std::string>& extraArgs = {});
     ~LocalHttpServer();
     LocalHttpServer(const LocalHttpServer&) = delete;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Update server for the tests: serves a folder on 127.0.0.1 like the maker's web
-server, and on request misbehaves (drops a body half-way, answers a status code).
+server, and on request misbehaves (drops a body half-way, answers a status code,
+redirects).
 
 Writes its port to --port-file once it listens, and one JSON line per request
 (method, path, headers, whether it came through as a proxy request) to --log.
@@ -29,6 +30,7 @@ def main():
     parser.add_argument("--log", required=True)
     parser.add_argument("--drop", action="append", default=[], help="path whose body stops half-way")
     parser.add_argument("--status", action="append", default=[], help="PATH=CODE to answer with")
+    parser.add_argument("--redirect", action="append", default=[], help="PATH=URL to send elsewhere")
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     args = parser.parse_args()
 
@@ -37,6 +39,10 @@ def main():
     for rule in args.status:
         path, code = rule.rsplit("=", 1)
         statuses[normalised(path)] = int(code)
+    redirects = {}
+    for rule in args.redirect:
+        path, target = rule.split("=", 1)
+        redirects[normalised(path)] = target
     log_lock = threading.Lock()
 
     class Handler(http.server.SimpleHTTPRequestHandler):
@@ -56,6 +62,12 @@ def main():
                                       "headers": {k: v for k, v in self.headers.items()}}) + "\n")
             if path in statuses:
                 self.send_error(statuses[path])
+                return
+            if path in redirects:
+                self.send_response(302)
+                self.send_header("Location", redirects[path])
+                self.send_header("Content-Length", "0")
+                self.end_headers()
                 return
             if path in drops:
                 with open(os.path.join(args.root, path.lstrip("/")), "rb") as f:
