@@ -66,7 +66,8 @@ int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return cancel && cancel->load() ? 1 : 0;
 }
 
-HttpResult Perform(const std::string& url, Sink& sink, std::chrono::milliseconds total, const HttpOptions& options) {
+HttpResult Perform(const std::string& url, Sink& sink, std::chrono::milliseconds total,
+                   const HttpOptions& options) {
     HttpResult result;
     if (!IsWebAddress(url)) {
         result.error = "not an http or https address: " + url;
@@ -139,7 +140,8 @@ HttpResult Perform(const std::string& url, Sink& sink, std::chrono::milliseconds
     curl_off_t announced = -1;
     curl_easy_getinfo(e, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
     if (announced >= 0 && static_cast<std::uint64_t>(announced) != sink.bytes) {
-        result.error = "received " + std::to_string(sink.bytes) + " of " + std::to_string(announced) + " bytes";
+        result.error =
+            "received " + std::to_string(sink.bytes) + " of " + std::to_string(announced) + " bytes";
         return result;
     }
     result.ok = true;
@@ -149,7 +151,9 @@ HttpResult Perform(const std::string& url, Sink& sink, std::chrono::milliseconds
 }  // namespace
 
 bool IsWebAddress(const std::string& url) {
-    auto startsWith = [&](const char* prefix) { return url.size() > std::strlen(prefix) && strncasecmp(url.c_str(), prefix, std::strlen(prefix)) == 0; };
+    auto startsWith = [&](const char* prefix) {
+        return url.size() > std::strlen(prefix) && strncasecmp(url.c_str(), prefix, std::strlen(prefix)) == 0;
+    };
     return startsWith("http://") || startsWith("https://");
 }
 

@@ -12,6 +12,7 @@ namespace KeyForge {
 /// process's), in a new session and with default signal handling, so it keeps running
 /// when KeyForge ends. It inherits standard input and output but no other descriptor.
 /// The program file must be executable.
-int StartDetachedProgram(const std::string& path, const std::string& workingFolder, std::string* error = nullptr);
+int StartDetachedProgram(const std::string& path, const std::string& workingFolder,
+                         std::string* error = nullptr);
 
 }  // namespace KeyForge

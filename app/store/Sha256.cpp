@@ -36,7 +36,9 @@ std::optional<std::string> Finish(EVP_MD_CTX* context) {
     return hex;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 }  // namespace
 

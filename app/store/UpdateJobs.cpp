@@ -30,21 +30,32 @@ InstallResult Fail(InstallStatus status, std::string detail = {}) {
 
 // A server without checksum files answers "not found"; anything else that keeps the
 // checksum from us may hide a tampered package.
-bool MeansNoChecksumFile(const HttpResult& result) { return result.status == 404 || result.status == 410; }
+bool MeansNoChecksumFile(const HttpResult& result) {
+    return result.status == 404 || result.status == 410;
+}
 
 }  // namespace
 
 const char* DescribeInstallStatus(InstallStatus status) {
     switch (status) {
-    case InstallStatus::Started: return "installer started";
-    case InstallStatus::NoVersion: return "no published version known";
-    case InstallStatus::NoAddress: return "no http or https update address";
-    case InstallStatus::DownloadFailed: return "download failed";
-    case InstallStatus::ChecksumUnreadable: return "checksum file unreadable";
-    case InstallStatus::ChecksumMismatch: return "package does not match its checksum";
-    case InstallStatus::UnpackFailed: return "package cannot be unpacked";
-    case InstallStatus::InstallerMissing: return "package holds no installer";
-    case InstallStatus::StartFailed: return "installer cannot be started";
+        case InstallStatus::Started:
+            return "installer started";
+        case InstallStatus::NoVersion:
+            return "no published version known";
+        case InstallStatus::NoAddress:
+            return "no http or https update address";
+        case InstallStatus::DownloadFailed:
+            return "download failed";
+        case InstallStatus::ChecksumUnreadable:
+            return "checksum file unreadable";
+        case InstallStatus::ChecksumMismatch:
+            return "package does not match its checksum";
+        case InstallStatus::UnpackFailed:
+            return "package cannot be unpacked";
+        case InstallStatus::InstallerMissing:
+            return "package holds no installer";
+        case InstallStatus::StartFailed:
+            return "installer cannot be started";
     }
     return "unknown";
 }
@@ -65,8 +76,12 @@ bool IsFirmwareUpdate(int version, const std::string& latest) {
     return version >= 0 && FirmwareNumberFromKeyboard(version) < LeadingDecimal(latest);
 }
 
-UpdateService::UpdateService(UpdateSources sources, UpdateHost& host, KeyboardAccess keyboard, UpdateSettings settings)
-    : m_sources(std::move(sources)), m_host(host), m_keyboard(std::move(keyboard)), m_settings(std::move(settings)) {}
+UpdateService::UpdateService(UpdateSources sources, UpdateHost& host, KeyboardAccess keyboard,
+                             UpdateSettings settings)
+    : m_sources(std::move(sources)),
+      m_host(host),
+      m_keyboard(std::move(keyboard)),
+      m_settings(std::move(settings)) {}
 
 const std::string& UpdateService::Address(UpdateTarget target) const {
     return target == UpdateTarget::Program ? m_sources.programUpgradeUrl : m_sources.firmwareUrl;
@@ -118,8 +133,12 @@ CheckResult UpdateService::CheckFirmwareVersion() {
     return result;
 }
 
-InstallResult UpdateService::InstallProgramUpdate() { return Install(UpdateTarget::Program); }
-InstallResult UpdateService::InstallFirmwareUpdate() { return Install(UpdateTarget::Firmware); }
+InstallResult UpdateService::InstallProgramUpdate() {
+    return Install(UpdateTarget::Program);
+}
+InstallResult UpdateService::InstallFirmwareUpdate() {
+    return Install(UpdateTarget::Firmware);
+}
 
 InstallResult UpdateService::Install(UpdateTarget target) {
     const std::string& version = target == UpdateTarget::Program ? m_latestProgram : m_latestFirmware;

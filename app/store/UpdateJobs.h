@@ -31,11 +31,12 @@ struct UpdateSources {
 
 /// Where the service works and how long it waits.
 struct UpdateSettings {
-    HttpOptions http;                               ///< time-outs and cancellation of every request
-    ExtractLimits limits;                           ///< archives beyond these are refused
-    std::string tempFolder;                         ///< downloads and unpacked files ("" = GetTempFolder())
-    std::string programFolder;                      ///< with '/' ("" = GetProgramFolder())
-    std::chrono::milliseconds rescanDelay{2000};    ///< pause before the rescan when the firmware tool fails to start
+    HttpOptions http;           ///< time-outs and cancellation of every request
+    ExtractLimits limits;       ///< archives beyond these are refused
+    std::string tempFolder;     ///< downloads and unpacked files ("" = GetTempFolder())
+    std::string programFolder;  ///< with '/' ("" = GetProgramFolder())
+    std::chrono::milliseconds rescanDelay{
+        2000};  ///< pause before the rescan when the firmware tool fails to start
 };
 
 /// The keyboard as the jobs need it; empty functions stand for "no keyboard".
@@ -91,9 +92,9 @@ struct InstallResult {
 
 /// Result of a version check.
 struct CheckResult {
-    bool answered = false;  ///< the server named a usable version
-    std::string latest;     ///< that version
-    bool newer = false;     ///< it is an update for this program or keyboard
+    bool answered = false;                 ///< the server named a usable version
+    std::string latest;                    ///< that version
+    bool newer = false;                    ///< it is an update for this program or keyboard
     std::optional<InstallResult> install;  ///< the install the program check ran at once
 };
 
@@ -112,7 +113,8 @@ bool IsFirmwareUpdate(int version, const std::string& latest);
 /// versions between jobs.
 class UpdateService {
 public:
-    UpdateService(UpdateSources sources, UpdateHost& host, KeyboardAccess keyboard = {}, UpdateSettings settings = {});
+    UpdateService(UpdateSources sources, UpdateHost& host, KeyboardAccess keyboard = {},
+                  UpdateSettings settings = {});
 
     /// Asks the server for the latest version of the program or firmware; remembers and
     /// reports it. Changes nothing else.

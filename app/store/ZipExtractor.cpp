@@ -122,10 +122,13 @@ EntryKind KindOf(const unz_file_info64& info, const std::string& rawName) {
     if ((info.version >> 8) == kHostUnix) {
         const auto mode = static_cast<mode_t>(info.external_fa >> 16);
         switch (mode & S_IFMT) {
-        case 0:
-        case S_IFREG: break;
-        case S_IFDIR: return EntryKind::Folder;
-        default: return EntryKind::Other;  // links, devices, pipes, sockets
+            case 0:
+            case S_IFREG:
+                break;
+            case S_IFDIR:
+                return EntryKind::Folder;
+            default:
+                return EntryKind::Other;  // links, devices, pipes, sockets
         }
     }
     if (info.external_fa & kDosDirectory) return EntryKind::Folder;
@@ -250,7 +253,8 @@ ExtractReport ExtractArchive(const std::string& archivePath, const std::string& 
         const std::string name = DecodeEntryName(rawName.data(), info.flag);
         const EntryKind kind = KindOf(info, name);
         const std::string safe = SafeEntryName(name);
-        if (safe.empty() || kind == EntryKind::Other || (kind == EntryKind::File && (info.flag & kFlagEncrypted))) {
+        if (safe.empty() || kind == EntryKind::Other ||
+            (kind == EntryKind::File && (info.flag & kFlagEncrypted))) {
             ++report.skipped;
             continue;
         }
@@ -272,7 +276,8 @@ ExtractReport ExtractArchive(const std::string& archivePath, const std::string& 
         }
         const std::string& leaf = parts.back();
         const std::string temp = ".kf-unpack-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-        Fd file(::openat(folder.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        Fd file(
+            ::openat(folder.fd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
         if (file.fd < 0) {
             ++report.skipped;
             continue;
@@ -288,7 +293,8 @@ ExtractReport ExtractArchive(const std::string& archivePath, const std::string& 
         if (!ok) {
             ::unlinkat(folder.fd, temp.c_str(), 0);
             ++report.skipped;
-            if (overLimit) return refuse("more than " + std::to_string(limits.maxTotalBytes) + " bytes unpacked");
+            if (overLimit)
+                return refuse("more than " + std::to_string(limits.maxTotalBytes) + " bytes unpacked");
             continue;
         }
         ++report.written;
@@ -296,7 +302,8 @@ ExtractReport ExtractArchive(const std::string& archivePath, const std::string& 
     return report;
 }
 
-bool ExtractAll(const std::string& archivePath, const std::string& targetFolder, const ExtractLimits& limits) {
+bool ExtractAll(const std::string& archivePath, const std::string& targetFolder,
+                const ExtractLimits& limits) {
     const ExtractReport report = ExtractArchive(archivePath, targetFolder, limits);
     return report.opened && !report.refused;
 }

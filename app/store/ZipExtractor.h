@@ -41,6 +41,7 @@ ExtractReport ExtractArchive(const std::string& archivePath, const std::string& 
                              const ExtractLimits& limits = {});
 
 /// ExtractArchive reduced to a result: false when the archive cannot be opened or is refused.
-bool ExtractAll(const std::string& archivePath, const std::string& targetFolder, const ExtractLimits& limits = {});
+bool ExtractAll(const std::string& archivePath, const std::string& targetFolder,
+                const ExtractLimits& limits = {});
 
 }  // namespace KeyForge

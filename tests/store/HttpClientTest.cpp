@@ -24,8 +24,9 @@ double SecondsSince(Clock::time_point start) {
 // Proxy variables of the machine must not bend the requests to 127.0.0.1.
 class HttpClient : public ::testing::Test {
 protected:
-    ScopedEnv m_env[6] = {{"http_proxy", std::nullopt}, {"https_proxy", std::nullopt}, {"HTTPS_PROXY", std::nullopt},
-                          {"all_proxy", std::nullopt},  {"ALL_PROXY", std::nullopt},   {"no_proxy", std::nullopt}};
+    ScopedEnv m_env[6] = {{"http_proxy", std::nullopt},  {"https_proxy", std::nullopt},
+                          {"HTTPS_PROXY", std::nullopt}, {"all_proxy", std::nullopt},
+                          {"ALL_PROXY", std::nullopt},   {"no_proxy", std::nullopt}};
     TempDir m_root;
 };
 
@@ -97,9 +98,10 @@ TEST_F(HttpClient, CertificatesAreVerified) {
     TempDir keys;
     const std::string cert = keys / "cert.pem";
     const std::string key = keys / "key.pem";
-    const TestUtil::ProcessResult made = TestUtil::RunProcess(
-        {"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-         "-keyout", key, "-out", cert, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+    const TestUtil::ProcessResult made =
+        TestUtil::RunProcess({"/usr/bin/openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                              "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out", cert, "-days",
+                              "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
     ASSERT_EQ(made.exitCode, 0) << made.err;
     TestUtil::WriteFile(m_root / "version", "3.0.0");
     LocalHttpServer plain(m_root.Path());

@@ -68,7 +68,8 @@ protected:
 
     UpdateService Service(const std::string& programVersion, const std::string& programUrl,
                           const std::string& firmwareUrl = {}, KeyboardAccess keyboard = {}) {
-        return UpdateService({programVersion, programUrl, firmwareUrl, "tool.sh"}, m_host, std::move(keyboard), m_settings);
+        return UpdateService({programVersion, programUrl, firmwareUrl, "tool.sh"}, m_host,
+                             std::move(keyboard), m_settings);
     }
 
     ScopedEnv m_noProxy{"http_proxy", std::nullopt};
@@ -88,9 +89,7 @@ TEST_F(UpdateJobs, ProgramVersionCases) {
         const char* published;
         bool update;
     } cases[] = {
-        {"1.0.2", "1.0.3", true},
-        {"1.0.3", "1.0.3", false},
-        {"1.0.3", "1.0.2", false},
+        {"1.0.2", "1.0.3", true},   {"1.0.3", "1.0.3", false}, {"1.0.3", "1.0.2", false},
         {"1.0", "1.0.0", true},  // a different number of parts counts as an update
         {"1.0.2", "1.0.3\n", true},
     };
@@ -115,7 +114,8 @@ TEST_F(UpdateJobs, ProgramVersionCases) {
             EXPECT_EQ(TestUtil::WaitForChild(m_host.startedPid), 0);
             EXPECT_EQ(TestUtil::ReadFile(Marker()), "ran in " + m_settings.tempFolder + "\n");
             EXPECT_EQ(m_host.programButton, 0) << "the program ends; no button to show";
-            EXPECT_FALSE(std::filesystem::exists(m_settings.tempFolder + "/Keyboard-Software-" + published + ".zip"));
+            EXPECT_FALSE(
+                std::filesystem::exists(m_settings.tempFolder + "/Keyboard-Software-" + published + ".zip"));
         } else {
             EXPECT_FALSE(result.install.has_value());
             EXPECT_EQ(m_host.startedPid, -1);
@@ -155,7 +155,8 @@ TEST_F(UpdateJobs, DroppedDownloadStartsNothing) {
     const CheckResult result = service.CheckProgramVersion();
     ASSERT_TRUE(result.install.has_value());
     EXPECT_EQ(result.install->status, InstallStatus::DownloadFailed);
-    EXPECT_NE(server.Log().find("Keyboard-Software-1.0.3.zip"), std::string::npos) << "the download was tried";
+    EXPECT_NE(server.Log().find("Keyboard-Software-1.0.3.zip"), std::string::npos)
+        << "the download was tried";
     EXPECT_FALSE(std::filesystem::exists(m_settings.tempFolder + "/Keyboard-Software-1.0.3.zip"));
     EXPECT_EQ(m_host.startedPid, -1);
     EXPECT_EQ(m_host.programButton, 1) << "the program goes on and offers the update";
@@ -257,8 +258,8 @@ TEST_F(UpdateJobs, FirmwareCheckAndInstall) {
         const char* published;
         bool update;
     } cases[] = {
-        {0x0105, "106", true},  {0x0110, "109", false},    {0x0106, "106", false},
-        {std::nullopt, "999", false},  // the keyboard did not answer
+        {0x0105, "106", true},   {0x0110, "109", false},
+        {0x0106, "106", false},  {std::nullopt, "999", false},  // the keyboard did not answer
         {0x0099, "100\n", true},
     };
     for (const Case& c : cases) {

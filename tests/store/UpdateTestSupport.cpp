@@ -31,8 +31,9 @@ using Clock = std::chrono::steady_clock;
 LocalHttpServer::LocalHttpServer(const std::string& root, const std::vector<std::string>& extraArgs) {
     m_log = m_state / "requests.log";
     const std::string portFile = m_state / "port";
-    std::vector<std::string> words = {"/usr/bin/env", "python3", KF_UPDATE_SERVER_SCRIPT, "--root", root,
-                                      "--port-file", portFile, "--log", m_log};
+    std::vector<std::string> words = {"/usr/bin/env", "python3", KF_UPDATE_SERVER_SCRIPT,
+                                      "--root",       root,      "--port-file",
+                                      portFile,       "--log",   m_log};
     for (const std::string& a : extraArgs) {
         words.push_back(a);
         if (a == "--tls") m_scheme = "https";
@@ -80,7 +81,8 @@ SilentServer::SilentServer() {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listen, 16) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::listen(m_listen, 16) != 0 ||
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ADD_FAILURE() << "cannot listen on 127.0.0.1";
         return;
     }
@@ -119,9 +121,9 @@ void MakeZip(const std::string& path, const std::vector<ZipEntry>& entries) {
             madeBy = (3u << 8) | 20;
             info.external_fa = static_cast<uLong>(e.unixMode) << 16;
         }
-        const int rc = zipOpenNewFileInZip4(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                            Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
-                                            nullptr, 0, madeBy, e.utf8Name ? 0x800 : 0);
+        const int rc = zipOpenNewFileInZip4(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                            Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                            Z_DEFAULT_STRATEGY, nullptr, 0, madeBy, e.utf8Name ? 0x800 : 0);
         ASSERT_EQ(rc, ZIP_OK) << e.name;
         ASSERT_EQ(zipWriteInFileInZip(zip, e.data.data(), static_cast<unsigned>(e.data.size())), ZIP_OK);
         ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
@@ -155,8 +157,8 @@ std::string SnapshotTree(const std::string& folder, const std::string& skip) {
     namespace fs = std::filesystem;
     std::set<std::string> lines;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const std::string p = it->path().string();
         if (!skip.empty() && (p == skip || p.rfind(skip + "/", 0) == 0)) {
             if (it->is_directory() && !it->is_symlink()) it.disable_recursion_pending();

@@ -58,10 +58,10 @@ private:
 struct ZipEntry {
     ZipEntry(std::string n, std::string d, unsigned mode = 0, bool utf8 = false)
         : name(std::move(n)), data(std::move(d)), unixMode(mode), utf8Name(utf8) {}
-    std::string name;      ///< stored exactly as given
-    std::string data;      ///< contents
-    unsigned unixMode = 0; ///< when set, stored as made on Unix with this st_mode (links, devices)
-    bool utf8Name = false; ///< sets the UTF-8 name flag
+    std::string name;       ///< stored exactly as given
+    std::string data;       ///< contents
+    unsigned unixMode = 0;  ///< when set, stored as made on Unix with this st_mode (links, devices)
+    bool utf8Name = false;  ///< sets the UTF-8 name flag
 };
 
 /// Writes a zip archive with the entries in order; fails the test on error.

@@ -56,7 +56,8 @@ TEST(SafeEntryName, Table) {
 // (relative path -> contents; "/" for a folder) and a preparation of the folders.
 struct HostileCase {
     using Prepare = std::function<void(const std::string& target, const std::string& outside)>;
-    HostileCase(const char* l, std::vector<ZipEntry> e, std::map<std::string, std::string> x, int s = 0, Prepare p = {})
+    HostileCase(const char* l, std::vector<ZipEntry> e, std::map<std::string, std::string> x, int s = 0,
+                Prepare p = {})
         : label(l), entries(std::move(e)), expected(std::move(x)), skipped(s), prepare(std::move(p)) {}
     const char* label;
     std::vector<ZipEntry> entries;
@@ -82,17 +83,34 @@ std::map<std::string, std::string> ListTree(const std::string& root) {
 TEST(ZipExtractor, HostileArchivesStayInsideTheTarget) {
     const unsigned kLink = S_IFLNK | 0777;
     const std::vector<HostileCase> cases = {
-        {"parent components", {{"../evil.txt", "1"}, {"a/../../b/../../evil2.txt", "2"}}, {{"evil.txt", "1"}, {"evil2.txt", "2"}}},
-        {"absolute names", {{"/outside/abs.txt", "1"}, {"//abs2.txt", "2"}}, {{"outside", "/"}, {"outside/abs.txt", "1"}, {"abs2.txt", "2"}}},
-        {"drive prefixes", {{"C:\\outside\\x.txt", "1"}, {"D:y.txt", "2"}}, {{"outside", "/"}, {"outside/x.txt", "1"}, {"y.txt", "2"}}},
-        {"backslashes", {{"..\\..\\evil.txt", "1"}, {"sub\\dir\\f.txt", "2"}}, {{"evil.txt", "1"}, {"sub", "/"}, {"sub/dir", "/"}, {"sub/dir/f.txt", "2"}}},
-        {"directory entries", {{"../../outdir/", ""}, {"empty/", ""}, {"..", ""}}, {{"outdir", "/"}, {"empty", "/"}}, 1},
-        {"duplicate names: the first wins", {{"dup.txt", "first"}, {"./dup.txt", "second"}, {"x/../dup.txt", "third"}}, {{"dup.txt", "first"}}, 2},
+        {"parent components",
+         {{"../evil.txt", "1"}, {"a/../../b/../../evil2.txt", "2"}},
+         {{"evil.txt", "1"}, {"evil2.txt", "2"}}},
+        {"absolute names",
+         {{"/outside/abs.txt", "1"}, {"//abs2.txt", "2"}},
+         {{"outside", "/"}, {"outside/abs.txt", "1"}, {"abs2.txt", "2"}}},
+        {"drive prefixes",
+         {{"C:\\outside\\x.txt", "1"}, {"D:y.txt", "2"}},
+         {{"outside", "/"}, {"outside/x.txt", "1"}, {"y.txt", "2"}}},
+        {"backslashes",
+         {{"..\\..\\evil.txt", "1"}, {"sub\\dir\\f.txt", "2"}},
+         {{"evil.txt", "1"}, {"sub", "/"}, {"sub/dir", "/"}, {"sub/dir/f.txt", "2"}}},
+        {"directory entries",
+         {{"../../outdir/", ""}, {"empty/", ""}, {"..", ""}},
+         {{"outdir", "/"}, {"empty", "/"}},
+         1},
+        {"duplicate names: the first wins",
+         {{"dup.txt", "first"}, {"./dup.txt", "second"}, {"x/../dup.txt", "third"}},
+         {{"dup.txt", "first"}},
+         2},
         {"symbolic link entries are not created",
          {{"link", "../outside", kLink}, {"link/evil.txt", "1"}},
          {{"link", "/"}, {"link/evil.txt", "1"}},
          1},
-        {"devices and pipes are skipped", {{"dev", "", S_IFCHR | 0666}, {"fifo", "", S_IFIFO | 0666}, {"ok.txt", "1"}}, {{"ok.txt", "1"}}, 2},
+        {"devices and pipes are skipped",
+         {{"dev", "", S_IFCHR | 0666}, {"fifo", "", S_IFIFO | 0666}, {"ok.txt", "1"}},
+         {{"ok.txt", "1"}},
+         2},
         {"an existing link in the folder is not followed",
          {{"trap/evil.txt", "1"}, {"trapfile", "2"}},
          {{"trap", "-> OUTSIDE"}, {"trapfile", "2"}},
@@ -109,7 +127,8 @@ TEST(ZipExtractor, HostileArchivesStayInsideTheTarget) {
              ASSERT_EQ(::link((outside + "/victim.txt").c_str(), (target + "/hard").c_str()), 0);
          }},
         {"a file where a folder is wanted", {{"f", "1"}, {"f/g.txt", "2"}}, {{"f", "1"}}, 1},
-        {"names in the system code page", {{"caf\xE9.txt", "1"}, {"na\xC3\xAFve.txt", "2", 0, true}},
+        {"names in the system code page",
+         {{"caf\xE9.txt", "1"}, {"na\xC3\xAFve.txt", "2", 0, true}},
          {{"caf\xC3\xA9.txt", "1"}, {"na\xC3\xAFve.txt", "2"}}},
     };
     SetCurrentLanguage(1033);  // names without the UTF-8 flag are read in code page 1252
@@ -133,7 +152,8 @@ TEST(ZipExtractor, HostileArchivesStayInsideTheTarget) {
         for (auto& [path, data] : expected)
             if (data == "-> OUTSIDE") data = "-> " + outside;
         EXPECT_EQ(ListTree(target), expected);
-        EXPECT_EQ(TestUtil::SnapshotTree(dir.Path(), target), before) << "something outside the target changed";
+        EXPECT_EQ(TestUtil::SnapshotTree(dir.Path(), target), before)
+            << "something outside the target changed";
     }
 }
 
@@ -168,7 +188,8 @@ TEST(ZipExtractor, AbsurdArchivesAreRefusedBeforeWriting) {
     EXPECT_TRUE(ExtractAll(dir / "enough.zip", dir / "out2")) << "10,000 entries are still fine";
 
     // The unpacked-size bound, scaled down: 3 entries of 400 bytes against 1000.
-    MakeZip(dir / "big.zip", {{"a", std::string(400, 'a')}, {"b", std::string(400, 'b')}, {"c", std::string(400, 'c')}});
+    MakeZip(dir / "big.zip",
+            {{"a", std::string(400, 'a')}, {"b", std::string(400, 'b')}, {"c", std::string(400, 'c')}});
     ExtractLimits small;
     small.maxTotalBytes = 1000;
     const ExtractReport big = ExtractArchive(dir / "big.zip", dir / "out3", small);

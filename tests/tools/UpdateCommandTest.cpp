@@ -77,7 +77,8 @@ TEST_F(UpdateCommand, InstallStartsTheInstaller) {
     WriteConfig(server.Url("/sw/"));
     const ProcessResult r = Run({"update", "install", "program"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Started " + TempFolder() + "/Keyboard-Software-1.0.3.exe"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Started " + TempFolder() + "/Keyboard-Software-1.0.3.exe"), std::string::npos)
+        << r.out;
     EXPECT_EQ(TestUtil::WaitForFile(Marker()), "ran\n");
     EXPECT_FALSE(std::filesystem::exists(TempFolder() + "/Keyboard-Software-1.0.3.zip"));
 }
@@ -90,7 +91,8 @@ TEST_F(UpdateCommand, FailuresAreReportedAndStartNothing) {
     WriteConfig(server.Url("/sw/"));
     const ProcessResult wrong = Run({"update", "install", "program"});
     EXPECT_EQ(wrong.exitCode, 1);
-    EXPECT_NE(wrong.err.find("package does not match its checksum (program 1.0.3)"), std::string::npos) << wrong.err;
+    EXPECT_NE(wrong.err.find("package does not match its checksum (program 1.0.3)"), std::string::npos)
+        << wrong.err;
 
     const ProcessResult firmware = Run({"update", "install", "firmware"});
     EXPECT_EQ(firmware.exitCode, 1);

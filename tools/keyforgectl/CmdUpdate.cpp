@@ -41,7 +41,9 @@ std::string KeyboardFirmwareText(const std::optional<int>& version) {
 }
 
 // The keyboard's firmware version; nothing when no keyboard answers.
-std::optional<int> QueryKeyboardFirmware() { return std::nullopt; }
+std::optional<int> QueryKeyboardFirmware() {
+    return std::nullopt;
+}
 
 int RunCheck(Args& args) {
     args.ExpectEnd();
@@ -56,13 +58,18 @@ int RunCheck(Args& args) {
     std::cout << "Program version:           " << sources.programVersion << "\n"
               << "Latest program version:    " << program.value_or(noAnswer) << "\n"
               << "Program update:            "
-              << (!program ? "unknown" : IsProgramUpdate(sources.programVersion, *program) ? "available" : "none")
+              << (!program                                            ? "unknown"
+                  : IsProgramUpdate(sources.programVersion, *program) ? "available"
+                                                                      : "none")
               << "\n";
     std::cout << "Latest firmware version:   "
-              << (sources.firmwareUrl.empty() ? "unknown (no firmware address)" : firmware.value_or(noAnswer)) << "\n"
+              << (sources.firmwareUrl.empty() ? "unknown (no firmware address)" : firmware.value_or(noAnswer))
+              << "\n"
               << "Keyboard firmware version: " << KeyboardFirmwareText(keyboard) << "\n"
               << "Firmware update:           "
-              << (!firmware || !keyboard ? "unknown" : IsFirmwareUpdate(*keyboard, *firmware) ? "available" : "none")
+              << (!firmware || !keyboard                   ? "unknown"
+                  : IsFirmwareUpdate(*keyboard, *firmware) ? "available"
+                                                           : "none")
               << "\n";
     if (!program && !firmware) throw CtlError("no update server answered");
     return 0;
@@ -74,7 +81,8 @@ int RunInstall(Args& args) {
     if (what != "program" && what != "firmware") throw CtlError("expected program or firmware: " + what);
     const UpdateTarget target = what == "program" ? UpdateTarget::Program : UpdateTarget::Firmware;
     const UpdateSources sources = LoadUpdateSources();
-    const std::string& address = target == UpdateTarget::Program ? sources.programUpgradeUrl : sources.firmwareUrl;
+    const std::string& address =
+        target == UpdateTarget::Program ? sources.programUpgradeUrl : sources.firmwareUrl;
     if (address.empty()) throw CtlError("no " + what + " update address");
     CtlUpdateHost host;
     UpdateService service(sources, host);
@@ -83,11 +91,13 @@ int RunInstall(Args& args) {
     const InstallResult result =
         target == UpdateTarget::Program ? service.InstallProgramUpdate() : service.InstallFirmwareUpdate();
     if (result.status != InstallStatus::Started) {
-        std::string message = std::string(DescribeInstallStatus(result.status)) + " (" + what + " " + *latest + ")";
+        std::string message =
+            std::string(DescribeInstallStatus(result.status)) + " (" + what + " " + *latest + ")";
         if (!result.detail.empty()) message += ": " + result.detail;
         throw CtlError(message);
     }
-    std::cout << "Started " << result.path << " (" << what << " " << *latest << ", process " << result.pid << ")\n";
+    std::cout << "Started " << result.path << " (" << what << " " << *latest << ", process " << result.pid
+              << ")\n";
     return 0;
 }
 
