@@ -15,6 +15,11 @@ if(KF_SANITIZE)
   add_link_options(-fsanitize=${KF_SANITIZE})
 endif()
 
+# Fuzzing: every object is instrumented for coverage; the fuzz targets link libFuzzer.
+if(KF_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Tests that must also pass under a sanitizer join this target; the sanitizer
 # builds (make test) build only it and run the tests labelled "sanitize".
 add_custom_target(kf_sanitize_tests)
@@ -33,5 +38,16 @@ function(kf_add_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${KF_BIN_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" TIMEOUT 300 ENVIRONMENT "${T_ENV}")
+    PROPERTIES TIMEOUT 300)
+  # Labels and environment are lists, which do not survive the discovery step's command
+  # line (two labels would become two properties); a file CTest includes after the
+  # discovered tests sets them on every case of the executable instead.
+  if(labels OR T_ENV)
+    set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+    file(WRITE ${properties_file}
+         "foreach(kf_test IN LISTS ${name}_TESTS)\n"
+         "  set_tests_properties(\"\${kf_test}\" PROPERTIES LABELS [==[${labels}]==] ENVIRONMENT [==[${T_ENV}]==])\n"
+         "endforeach()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
+  endif()
 endfunction()

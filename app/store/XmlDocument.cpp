@@ -222,6 +222,29 @@ bool XmlDocument::SetAttribute(std::string_view name, std::string_view text) {
     return a.set_value(std::string(text).c_str());
 }
 
+std::size_t XmlDocument::MaxDepth() const {
+    // Iterative walk over elements; imported documents may nest absurdly deep.
+    std::size_t depth = 0, deepest = 0;
+    pugi::xml_node n = m_doc.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) {
+            ++depth;
+            deepest = std::max(deepest, depth);
+            if (pugi::xml_node child = n.first_child()) {
+                n = child;
+                continue;
+            }
+            --depth;
+        }
+        while (!n.next_sibling() && n.parent() && n.parent() != m_doc) {
+            n = n.parent();
+            --depth;
+        }
+        n = n.next_sibling();
+    }
+    return deepest;
+}
+
 std::string XmlDocument::ToText() const {
     std::string out;
     // Iterative walk: imported documents may nest deeper than the stack allows.

@@ -47,6 +47,9 @@ public:
     /// The serialised document as UTF-8 text (what SaveFile writes before encoding).
     std::string ToText() const;
 
+    /// The deepest element nesting of the document (a lone root is 1, an empty document 0).
+    std::size_t MaxDepth() const;
+
     /// The byte-order mark seen by the last LoadFile.
     ByteOrderMark ByteOrderMarkSeen() const { return m_mark; }
     /// The encoding the last LoadFile decoded from ("UTF-8", "UTF-16LE", "CP1252", ...).

@@ -6,6 +6,10 @@
 
 #include "tools/keyforgectl/CommandLine.h"
 
+namespace KeyForge {
+class DataStore;
+}
+
 namespace KeyForge::Ctl {
 
 /// One command group: its name, usage lines for --help, and its handler, which gets
@@ -22,6 +26,29 @@ int RunText(Args& args);
 int RunLanguage(Args& args);
 int RunAutostart(Args& args);
 
+// Keyboards and their connection (CmdDevices.cpp).
+int RunDevices(Args& args);
+int RunFirmware(Args& args);
+int RunWatch(Args& args);
+// The current keyboard's store: profiles, key functions, macros, lighting records
+// (CmdProfiles.cpp, CmdKeys.cpp, CmdMacros.cpp, CmdLights.cpp).
+int RunProfiles(Args& args);
+int RunProfile(Args& args);
+int RunKeys(Args& args);
+int RunKey(Args& args);
+int RunMacros(Args& args);
+int RunMacro(Args& args);
+int RunLights(Args& args);
+// Keyboard descriptions and layouts (CmdKeyboards.cpp).
+int RunKeyboards(Args& args);
+int RunLayout(Args& args);
+
+// Exchange files, reached through "profile export|import" and "macro export|import"
+// (CmdExchange.cpp); the store is that of the chosen keyboard.
+int RunProfileExport(DataStore& store, Args& args);
+int RunProfileImport(DataStore& store, Args& args);
+int RunMacroExport(DataStore& store, Args& args);
+int RunMacroImport(DataStore& store, Args& args);
 // Program and firmware updates (CmdUpdate.cpp).
 int RunUpdate(Args& args);
 

@@ -18,8 +18,46 @@ constexpr Command kCommands[] = {
     {"text", "text N                     language text N of the current language", RunText},
     {"language", "language [ID]              print the interface language, or set it", RunLanguage},
     {"autostart", "autostart [on|off]         print or change start with the system", RunAutostart},
+    {"devices", "devices                    scan: every keyboard mode of config.xml with its connection", RunDevices},
+    {"firmware", "firmware                   the connected keyboard's firmware version", RunFirmware},
+    {"watch", "watch [--seconds N]        report keyboards arriving and leaving, rescanning as the\n"
+              "                           program does (until interrupted, or for N seconds)",
+     RunWatch},
+    {"profiles", "profiles                   list the profiles (id, name, active mark)", RunProfiles},
+    {"profile", "profile add NAME           add a profile (prints its id)\n"
+                "profile rename ID NAME     rename a profile\n"
+                "profile delete ID          delete a profile (not the last one)\n"
+                "profile activate ID        make a profile the active one\n"
+                "profile export ID FILE     write a profile and its macros to an XML file\n"
+                "profile import FILE        read a profile file into a new, active profile",
+     RunProfile},
+    {"keys", "keys [--profile ID] [--layer N]\n"
+             "                           list the key functions (active profile, layer 0)",
+     RunKeys},
+    {"key", "key set KEYCODE TYPE VALUE [--value2 N] [--value3 N] [--desc TEXT] [--profile ID] [--layer N]\n"
+            "                           give a key a function\n"
+            "key reset KEYCODE [--profile ID] [--layer N]\n"
+            "                           restore a key's default function",
+     RunKey},
+    {"macros", "macros                     list the macros (id, name, steps, play times)", RunMacros},
+    {"macro", "macro add NAME             add a macro (prints its id)\n"
+              "macro show ID              list a macro's steps\n"
+              "macro rename ID NAME       rename a macro\n"
+              "macro delete ID            delete a macro and unbind its keys\n"
+              "macro export ID FILE       write a macro to an XML file\n"
+              "macro import FILE          read a macro file into a new macro\n"
+              "macro step add ID TYPE VALUE DELAY [--desc TEXT]\n"
+              "                           append a step (type 2 key down, 3 key up)",
+     RunMacro},
+    {"lights", "lights [--profile ID]      list the lighting records of a profile", RunLights},
+    {"keyboards", "keyboards                  the keyboards of config.xml with their connection modes", RunKeyboards},
+    {"layout", "layout TYPE                the keyboard model of device type TYPE (pages, light modes,\n"
+               "                           picture, keys and key grid)",
+     RunLayout},
     {"update", "update check               installed and published program and firmware versions\n"
-               "update install program|firmware  download, check, unpack and start the installer",
+               "update install program|firmware\n"
+               "                           download, check, unpack and start the installer\n"
+               "update tool                start the firmware tool kept in the program folder",
      RunUpdate},
 };
 
@@ -38,6 +76,7 @@ void PrintHelp(std::ostream& out) {
         }
     }
     out << "\nNumbers may be written in decimal or as 0x-hex.\n"
+           "The store commands take --keyboard TYPE (device type, default 201).\n"
            "Exit codes: 0 done, 1 bad arguments or failure, 2 no keyboard connected.\n";
 }
 
