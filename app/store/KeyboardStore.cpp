@@ -10,4 +10,10 @@ bool OpenKeyboardStore(DataStore& store, const std::string& keyboardName) {
     return store.OpenDeviceStore(GetDataFolder(), keyboardName);
 }
 
+void DataStoreKeyboardSwitch::SwitchToKeyboard(const std::string& keyboardName) {
+    // Failures stay silent, like every store failure: the store is then closed and
+    // its operations return their failure values.
+    OpenKeyboardStore(m_store, keyboardName);
+}
+
 }  // namespace KeyForge

@@ -180,6 +180,22 @@ TEST(SQLiteWrappers, TransactionBegunByConstructorEndsOnceAndCommits) {
     EXPECT_EQ(CountRows(db, "t"), 3);
 }
 
+TEST(SQLiteWrappers, TransactionInsideAnOpenOneJoinsItAndLeavesTheEndToIt) {
+    TempDir dir;
+    SQLiteDB db;
+    ASSERT_TRUE(db.Open(dir / "a.db", kSqliteOpenCreate));
+    ASSERT_EQ(db.Execute("CREATE TABLE t(v)"), kSqliteOk);
+    ASSERT_EQ(db.Execute("BEGIN"), kSqliteOk);
+    {
+        SQLiteAutoTransaction inner(&db);
+        db.Execute("INSERT INTO t VALUES (1)");
+        EXPECT_TRUE(inner.End());
+    }
+    EXPECT_TRUE(db.InTransaction()) << "the inner scope did not end the enclosing transaction";
+    ASSERT_EQ(db.Execute("ROLLBACK"), kSqliteOk);
+    EXPECT_EQ(CountRows(db, "t"), 0) << "the enclosing unit decided";
+}
+
 TEST(SQLiteWrappers, TransactionWithoutConnection) {
     SQLiteAutoTransaction none(nullptr);
     EXPECT_FALSE(none.Begin());
