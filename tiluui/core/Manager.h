@@ -1,11 +1,16 @@
-// Process-wide settings of TiluUI: the device (application) name, the theme
-// folder, the default font and the selection colour. Class-only, all static.
+// Process-wide settings of TiluUI: the device (application) name, the theme folder,
+// the default font and selection colour, the skin folder, the registry of live
+// windows and the plain message loop. Class-only, all static.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "tiluui/platform/WinTypes.h"
+
 namespace TiluUI {
+
+class MWindow;
 
 class Manager {
 public:
@@ -30,6 +35,27 @@ public:
 
     /// Default selection colour of list-like controls, ARGB (0xFF285055).
     static uint32_t GetSelectColor();
+
+    /// The folder of the running program, with a trailing '/'.
+    static std::string GetProgramFolder();
+    /// The skin folder: program folder, "skins/", then the theme folder, with a trailing '/'.
+    static std::string GetSkinFolder();
+    /// A skin-relative path ("icon//icon_pc.png", "btn\\ok.png") as a file-system path in the skin folder.
+    static std::string GetSkinPath(const std::string& relative);
+    /// A path with `\` and repeated `/` read as single `/` separators.
+    static std::string NormalisePath(const std::string& path);
+
+    /// Records a live window.
+    static void AddWnd(MWindow* window);
+    /// Forgets every record of a window.
+    static void DeleteWnd(MWindow* window);
+    /// Whether the window is recorded as live.
+    static bool HasWnd(MWindow* window);
+    /// Gets, translates and dispatches messages until the quit message; returns its exit code.
+    /// Messages are dropped while Alt and F4 are both held.
+    static int MessageLoop();
+    /// 1 while Alt and F4 are both held (the message is dropped), else 0.
+    static int PreTranslateMessage(MSG* msg);
 
 private:
     static std::string m_dev_name;

@@ -53,6 +53,8 @@ int RunProfileExport(DataStore& store, Args& args);
 int RunProfileImport(DataStore& store, Args& args);
 int RunMacroExport(DataStore& store, Args& args);
 int RunMacroImport(DataStore& store, Args& args);
+// Program and firmware updates (CmdUpdate.cpp).
+int RunUpdate(Args& args);
 
 /// Prints the overview shown when keyforgectl runs without a command.
 void PrintOverview(std::ostream& out);

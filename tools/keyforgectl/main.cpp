@@ -67,6 +67,11 @@ constexpr Command kCommands[] = {
     {"layout", "layout TYPE                the keyboard model of device type TYPE (pages, light modes,\n"
                "                           picture, keys and key grid)",
      RunLayout},
+    {"update", "update check               installed and published program and firmware versions\n"
+               "update install program|firmware\n"
+               "                           download, check, unpack and start the installer\n"
+               "update tool                start the firmware tool kept in the program folder",
+     RunUpdate},
 };
 
 void PrintHelp(std::ostream& out) {
