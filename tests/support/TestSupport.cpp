@@ -134,4 +134,19 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     return result;
 }
 
+std::vector<std::pair<std::string, std::string>> UserEnvironment(const TempDir& dir, const std::string& locale) {
+    return {{"XDG_CONFIG_HOME", dir / "config"},
+            {"XDG_DATA_HOME", dir / "data"},
+            {"XDG_RUNTIME_DIR", dir.Path()},
+            {"LC_ALL", ""},
+            {"LC_MESSAGES", ""},
+            {"LANG", locale}};
+}
+
+ProcessResult RunTool(const std::string& program, std::vector<std::string> args, const TempDir& dir,
+                      const std::string& locale, int timeoutSeconds) {
+    args.insert(args.begin(), BinFolder() + program);
+    return RunProcess(args, UserEnvironment(dir, locale), timeoutSeconds);
+}
+
 }  // namespace KeyForge::TestUtil

@@ -61,4 +61,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::vector<std::pair<std::string, std::string>>& env = {},
                          int timeoutSeconds = 60);
 
+/// The environment a test gives the programs it runs as a user would run them: the XDG
+/// folders inside `dir` (config/, data/, and `dir` itself as the runtime folder) and
+/// `locale` as the only locale variable.
+std::vector<std::pair<std::string, std::string>> UserEnvironment(const TempDir& dir,
+                                                                 const std::string& locale = "en_US.UTF-8");
+
+/// Runs BinFolder()/program with the arguments in UserEnvironment(dir, locale).
+ProcessResult RunTool(const std::string& program, std::vector<std::string> args, const TempDir& dir,
+                      const std::string& locale = "en_US.UTF-8", int timeoutSeconds = 60);
+
 }  // namespace KeyForge::TestUtil

@@ -13,14 +13,7 @@ using TestUtil::TempDir;
 
 class KeyboardsCtl : public ::testing::Test {
 protected:
-    ProcessResult Run(std::vector<std::string> args) {
-        args.insert(args.begin(), TestUtil::BinFolder() + "keyforgectl");
-        return TestUtil::RunProcess(args, {{"XDG_CONFIG_HOME", m_dir / "config"},
-                                           {"XDG_DATA_HOME", m_dir / "data"},
-                                           {"LC_ALL", ""},
-                                           {"LC_MESSAGES", ""},
-                                           {"LANG", "en_US.UTF-8"}});
-    }
+    ProcessResult Run(std::vector<std::string> args) { return TestUtil::RunTool("keyforgectl", std::move(args), m_dir); }
     TempDir m_dir;
 };
 

@@ -18,12 +18,7 @@ protected:
     ProcessResult Ctl(std::vector<std::string> args) { return Run("keyforgectl", std::move(args)); }
     ProcessResult Emu(std::vector<std::string> args) { return Run("keyforge-emu", std::move(args)); }
     ProcessResult Run(const std::string& program, std::vector<std::string> args) {
-        args.insert(args.begin(), TestUtil::BinFolder() + program);
-        return TestUtil::RunProcess(args, {{"XDG_CONFIG_HOME", m_dir / "config"},
-                                           {"XDG_DATA_HOME", m_dir / "data"},
-                                           {"XDG_RUNTIME_DIR", m_dir.Path()},
-                                           {"LANG", "en_US.UTF-8"}},
-                                    30);
+        return TestUtil::RunTool(program, std::move(args), m_dir, "en_US.UTF-8", 30);
     }
     std::unique_ptr<BackgroundProcess> Serve(std::vector<std::string> args, std::size_t running = 1) {
         args.insert(args.begin(), "serve");

@@ -11,14 +11,7 @@ using TestUtil::TempDir;
 
 class KeyforgectlExchange : public ::testing::Test {
 protected:
-    ProcessResult Run(std::vector<std::string> args) {
-        args.insert(args.begin(), TestUtil::BinFolder() + "keyforgectl");
-        return TestUtil::RunProcess(args, {{"XDG_CONFIG_HOME", m_dir / "config"},
-                                           {"XDG_DATA_HOME", m_dir / "data"},
-                                           {"XDG_RUNTIME_DIR", m_dir.Path()},
-                                           {"LC_ALL", ""},
-                                           {"LANG", "en_US.UTF-8"}});
-    }
+    ProcessResult Run(std::vector<std::string> args) { return TestUtil::RunTool("keyforgectl", std::move(args), m_dir); }
     std::string Ok(std::vector<std::string> args) {
         const ProcessResult r = Run(args);
         EXPECT_EQ(r.exitCode, 0) << args[0] << " " << args[1] << ": " << r.err;

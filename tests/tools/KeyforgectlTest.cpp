@@ -14,12 +14,7 @@ using TestUtil::TempDir;
 class Keyforgectl : public ::testing::Test {
 protected:
     ProcessResult Run(std::vector<std::string> args, const char* locale = "en_US.UTF-8") {
-        args.insert(args.begin(), TestUtil::BinFolder() + "keyforgectl");
-        return TestUtil::RunProcess(args, {{"XDG_CONFIG_HOME", m_dir / "config"},
-                                       {"XDG_DATA_HOME", m_dir / "data"},
-                                       {"LC_ALL", ""},
-                                       {"LC_MESSAGES", ""},
-                                       {"LANG", locale}});
+        return TestUtil::RunTool("keyforgectl", std::move(args), m_dir, locale);
     }
     TempDir m_dir;
 };
