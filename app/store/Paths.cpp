@@ -1,4 +1,4 @@
-// Folder lookup on Linux: /proc/self/exe for the program folder, XDG base
+// Folder lookup on Linux: the program folder as the UI library knows it, XDG base
 // directories for per-user data and settings.
 #include "app/store/Paths.h"
 
@@ -15,9 +15,6 @@
 namespace KeyForge {
 
 namespace {
-
-std::mutex g_overrideMutex;
-std::string g_programFolderOverride;
 
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -37,36 +34,11 @@ std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
 
 }  // namespace
 
-std::string NormalizePath(std::string_view path) {
-    std::string out;
-    out.reserve(path.size());
-    for (char c : path) {
-        if (c == '\\') c = '/';
-        if (c == '/' && !out.empty() && out.back() == '/') continue;
-        out += c;
-    }
-    return out;
-}
+std::string NormalizePath(std::string_view path) { return TiluUI::Manager::NormalisePath(std::string(path)); }
 
-std::string GetProgramFolder() {
-    {
-        std::lock_guard lock(g_overrideMutex);
-        if (!g_programFolderOverride.empty()) return g_programFolderOverride;
-    }
-    static const std::string folder = [] {
-        char buffer[4096];
-        const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-        if (n <= 0) return std::string("./");
-        std::string exe(buffer, static_cast<std::size_t>(n));
-        return exe.substr(0, exe.rfind('/') + 1);
-    }();
-    return folder;
-}
+std::string GetProgramFolder() { return TiluUI::Manager::GetProgramFolder(); }
 
-void OverrideProgramFolder(const std::string& folder) {
-    std::lock_guard lock(g_overrideMutex);
-    g_programFolderOverride = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-}
+void OverrideProgramFolder(const std::string& folder) { TiluUI::Manager::OverrideProgramFolder(folder); }
 
 std::string GetDataFolder() {
     return XdgFolder("XDG_DATA_HOME", ".local/share") + "/" + TiluUI::Manager::GetDeviceName() + " Files/";
@@ -76,9 +48,7 @@ std::string GetStoreFolder() { return GetDataFolder() + "db"; }
 std::string GetTempFolder() { return GetDataFolder() + "temp"; }
 std::string GetLanguageFolder() { return GetProgramFolder() + "language"; }
 
-std::string GetSkinFolder() {
-    return NormalizePath(GetProgramFolder() + "skins/" + TiluUI::Manager::GetTheme());
-}
+std::string GetSkinFolder() { return TiluUI::Manager::GetSkinFolder(); }
 
 std::string GetConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 

@@ -20,6 +20,8 @@ uint32_t Manager::m_select_color = 0xFF285055;
 namespace {
 
 std::mutex g_windowsMutex;
+std::mutex g_programFolderMutex;
+std::string g_programFolderOverride;
 std::map<MWindow*, uint32_t>& LiveWindows() {
     static std::map<MWindow*, uint32_t> windows;
     return windows;
@@ -57,11 +59,23 @@ uint32_t Manager::GetSelectColor() {
 }
 
 std::string Manager::GetProgramFolder() {
-    char buf[4096];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "./";
-    std::string path(buf, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/') + 1);
+    {
+        std::lock_guard lock(g_programFolderMutex);
+        if (!g_programFolderOverride.empty()) return g_programFolderOverride;
+    }
+    static const std::string folder = [] {
+        char buf[4096];
+        const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+        if (n <= 0) return std::string("./");
+        std::string path(buf, static_cast<size_t>(n));
+        return path.substr(0, path.rfind('/') + 1);
+    }();
+    return folder;
+}
+
+void Manager::OverrideProgramFolder(const std::string& folder) {
+    std::lock_guard lock(g_programFolderMutex);
+    g_programFolderOverride = folder.empty() || folder.back() == '/' ? folder : folder + "/";
 }
 
 std::string Manager::NormalisePath(const std::string& path) {

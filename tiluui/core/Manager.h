@@ -36,8 +36,11 @@ public:
     /// Default selection colour of list-like controls, ARGB (0xFF285055).
     static uint32_t GetSelectColor();
 
-    /// The folder of the running program, with a trailing '/'.
+    /// The folder of the running program, with a trailing '/' (or the override).
     static std::string GetProgramFolder();
+    /// Makes GetProgramFolder return another folder (tests, and tools that serve another
+    /// tree of data files); an empty path restores the real one.
+    static void OverrideProgramFolder(const std::string& folder);
     /// The skin folder: program folder, "skins/", then the theme folder, with a trailing '/'.
     static std::string GetSkinFolder();
     /// A skin-relative path ("icon//icon_pc.png", "btn\\ok.png") as a file-system path in the skin folder.
