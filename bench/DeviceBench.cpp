@@ -3,52 +3,13 @@
 // served in this process, without the keyboard's pacing pauses.
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <string>
-
-#include "app/device/HidDeviceManager.h"
-#include "app/device/emulated/EmulatorTransport.h"
-#include "tools/keyforge-emu/EmulatedKeyboard.h"
-#include "tools/keyforge-emu/EmulatorServer.h"
+#include "bench/EmulatedTenkeyless.h"
 
 namespace {
 
 using namespace KeyForge;
 
-// A report-protocol keyboard with its streaming interface, in a socket folder of its own.
-struct Bench {
-    Bench() {
-        char folder[] = "/tmp/kfbench.XXXXXX";
-        m_folder = ::mkdtemp(folder) ? folder : "/tmp";
-        ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
-        KeyboardEntry mode;
-        mode.keyboardName = "TK87-RGB";
-        mode.deviceType = 101;
-        mode.vendorId = 0x1209;
-        mode.productId = 0x0004;
-        mode.interfacePattern = "HID#VID_1209&PID_0004&MI_02";
-        modes.push_back(mode);
-        std::string error;
-        server.Start(error);
-        manager.RegisterKnownDevices(modes);
-        manager.Rescan(modes);
-    }
-    ~Bench() {
-        server.Stop();
-        std::error_code ec;
-        std::filesystem::remove_all(m_folder, ec);
-    }
-
-    std::string m_folder;
-    std::vector<KeyboardEntry> modes;
-    Emu::EmulatedKeyboard keyboard{"TK87-RGB", 101, {0}, 0x0100};
-    Emu::EmulatorServer server{keyboard, Emu::PlanInterfaces(101, {{0, 0x1209, 0x0004, "HID#VID_1209&PID_0004&MI_02"}},
-                                                             0x0100, 65)};
-    EmulatorTransport transport;
-    HidDeviceManager manager{transport};
-};
+using Bench = KeyForge::Benchmarks::EmulatedTenkeyless;
 
 void BM_ColourFrameToEmulator(benchmark::State& state) {
     Bench bench;

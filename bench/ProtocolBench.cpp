@@ -5,49 +5,25 @@
 // CPU time per frame is that of the sending thread.
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <string>
 #include <vector>
 
 #include "app/device/LightCommands.h"
-#include "app/device/emulated/EmulatorTransport.h"
 #include "app/store/KeyboardLayout.h"
 #include "app/store/Paths.h"
-#include "tools/keyforge-emu/EmulatedKeyboard.h"
-#include "tools/keyforge-emu/EmulatorServer.h"
+#include "bench/EmulatedTenkeyless.h"
 
 namespace {
 
 using namespace KeyForge;
 
-constexpr int kTenkeyless = 101;
+constexpr int kTenkeyless = Benchmarks::kTenkeylessType;
 
-struct StreamBench {
+// The keyboard, its layout and a colour for every key.
+struct StreamBench : Benchmarks::EmulatedTenkeyless {
     StreamBench() {
-        char folder[] = "/tmp/kfstream.XXXXXX";
-        m_folder = ::mkdtemp(folder) ? folder : "/tmp";
-        ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
-        KeyboardEntry mode;
-        mode.keyboardName = "TK87-RGB";
-        mode.deviceType = kTenkeyless;
-        mode.vendorId = 0x1209;
-        mode.productId = 0x0004;
-        mode.interfacePattern = "HID#VID_1209&PID_0004&MI_02";
-        modes.push_back(mode);
-        std::string error;
-        server.Start(error);
-        manager.RegisterKnownDevices(modes);
-        manager.Rescan(modes);
         manager.SetCurrentDeviceType(kTenkeyless);
         ReadLayoutFile(LayoutFilePath(GetProgramFolder(), "tk87"), kPageFlagsBeforeLayout, model);
         for (const KeyItem& key : model.keyItems) colours.push_back({key.code, 0});
-    }
-    ~StreamBench() {
-        server.Stop();
-        std::error_code ec;
-        std::filesystem::remove_all(m_folder, ec);
     }
     // A new colour for every key, as an effect engine paints them.
     void Paint(long frame) {
@@ -55,14 +31,6 @@ struct StreamBench {
             colours[i].colour = static_cast<std::uint32_t>(0x102030 + frame * 7 + static_cast<long>(i) * 0x010101) | 2;
     }
 
-    std::string m_folder;
-    std::vector<KeyboardEntry> modes;
-    Emu::EmulatedKeyboard keyboard{"TK87-RGB", kTenkeyless, {0}, 0x0100};
-    Emu::EmulatorServer server{keyboard, Emu::PlanInterfaces(kTenkeyless,
-                                                             {{0, 0x1209, 0x0004, "HID#VID_1209&PID_0004&MI_02"}},
-                                                             0x0100, 65)};
-    EmulatorTransport transport;
-    HidDeviceManager manager{transport};
     DataStore store;  // frames read nothing from it
     KeyboardModel model;
     std::vector<KeyColour> colours;
