@@ -53,6 +53,11 @@ int DataStore::SaveKeyFunction(const KeyFunctionRecord& record) {
     st.BindText(10, record.macro_desc);
     const int id = StepInsert(st);
     st.Finalize();
+    if (id <= 0) {
+        // The key keeps the function it had rather than losing it to the removal.
+        transaction.Rollback();
+        return 0;
+    }
     // A save that could not commit has not saved anything.
     return transaction.End() ? id : 0;
 }

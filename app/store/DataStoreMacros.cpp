@@ -86,14 +86,19 @@ bool DataStore::DeleteMacro(int macroId) {
     if (!StepSucceeded(st.Step())) return false;
     Prepare(st, "DELETE FROM t_macrorecord WHERE macro_id = ?");
     st.BindInt(1, macroId);
-    st.Step();
+    const bool stepsGone = StepSucceeded(st.Step());
     // Keys of every profile and layer that played the macro fall back to their default.
     Prepare(st, "DELETE FROM t_key_macro_data WHERE macro_type = ? and macro_value = ?");
     st.BindInt(1, kKeyTypeMacro);
     st.BindInt(2, macroId);
-    const bool done = StepSucceeded(st.Step());
+    const bool keysFreed = StepSucceeded(st.Step());
     st.Finalize();
-    return transaction.End() && done;
+    if (!stepsGone || !keysFreed) {
+        // The macro stays whole rather than leaving steps or keys behind without it.
+        transaction.Rollback();
+        return false;
+    }
+    return transaction.End();
 }
 
 bool DataStore::GetMacroPlayTimes(int macroId, int& count) {

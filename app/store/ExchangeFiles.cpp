@@ -121,7 +121,10 @@ ImportResult ImportProfile(DataStore& store, FileDialogProvider& dialog) {
                 if (const auto it = newIdOfFileId.find(key.macro_value); it != newIdOfFileId.end())
                     key.macro_value = it->second;
             }
-            store.SaveKeyFunction(key);  // skips key code 0, clears keys whose two values are 0
+            // Key code 0 is skipped and a key whose two values are 0 keeps no row; any
+            // other key must be stored, or the import is not whole.
+            const bool keepsRow = key.key_code != 0 && (key.macro_value != 0 || key.macro_value2 != 0);
+            if (store.SaveKeyFunction(key) <= 0 && keepsRow) return false;
         }
         return store.SetActiveProfile(profileId);
     });

@@ -32,6 +32,7 @@ struct Sink {
     std::string* text = nullptr;
     std::size_t maxText = 0;
     int fd = -1;
+    std::uint64_t maxFile = 0;
     std::uint64_t bytes = 0;
     std::string failure;  // set when the sink refused data
 };
@@ -46,6 +47,10 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
         }
         sink.text->append(data, length);
     } else {
+        if (sink.bytes + length > sink.maxFile) {
+            sink.failure = "download larger than " + std::to_string(sink.maxFile) + " bytes";
+            return 0;
+        }
         std::size_t done = 0;
         while (done < length) {
             const ssize_t n = ::write(sink.fd, data + done, length - done);
@@ -111,6 +116,8 @@ HttpResult Perform(const std::string& url, Sink& sink, std::chrono::milliseconds
     curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(total.count()));
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, options.stallBytesPerSecond);
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeout.count()));
+    if (sink.fd >= 0)
+        curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxDownloadBytes));
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, errorText);
@@ -174,6 +181,7 @@ HttpResult FetchFile(const std::string& url, const std::string& targetPath, cons
         return result;
     }
     Sink sink;
+    sink.maxFile = options.maxDownloadBytes;
     sink.fd = ::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (sink.fd < 0) {
         result.error = "cannot create " + targetPath + ": " + std::strerror(errno);

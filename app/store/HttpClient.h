@@ -37,6 +37,9 @@ struct HttpOptions {
     std::chrono::milliseconds downloadTimeout{std::chrono::minutes(30)};
     /// Longest body a text request accepts; a longer one fails (it is no version text).
     std::size_t maxTextBytes = 64 * 1024;
+    /// Largest download accepted: a server sending more (or announcing more) fails the
+    /// download before it fills the disk. 2 GiB, the most an update may unpack to.
+    std::uint64_t maxDownloadBytes = std::uint64_t{2} << 30;
     /// Certificate authorities to trust instead of the system's (empty: the system's).
     std::string caBundle;
     /// When set and true, a running transfer ends with failure within about a second

@@ -3,6 +3,9 @@
 // element that stands out of order is not seen.
 #include "app/store/KeyboardLayout.h"
 
+#include <algorithm>
+#include <climits>
+
 #include <cctype>
 
 #include "app/store/AttributeNumbers.h"
@@ -117,7 +120,11 @@ KeyRect ParseKeyRect(std::string_view text) {
         if (hash == std::string_view::npos) break;
         text.remove_prefix(hash + 1);
     }
-    return KeyRect{part[0], part[1], part[0] + part[2], part[1] + part[3]};
+    // Absurd sizes stop at the int range instead of overflowing.
+    const auto end = [](int start, int size) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(start) + size, INT_MIN, INT_MAX));
+    };
+    return KeyRect{part[0], part[1], end(part[0], part[2]), end(part[1], part[3])};
 }
 
 bool ReadLayoutFile(const std::string& path, unsigned previousPageFlags, KeyboardModel& model) {

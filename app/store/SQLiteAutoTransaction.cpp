@@ -35,4 +35,10 @@ bool SQLiteAutoTransaction::End() {
     return rc == kSqliteOk;
 }
 
+bool SQLiteAutoTransaction::Rollback() {
+    if (m_joined || m_db == nullptr || !m_active) return false;
+    m_active = false;
+    return m_db->IsOpen() && m_db->Execute("ROLLBACK") == kSqliteOk;
+}
+
 }  // namespace KeyForge

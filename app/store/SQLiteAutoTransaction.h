@@ -1,6 +1,7 @@
 // A transaction that ends with the scope: begun on construction, ended ("END") by End
-// or by the destructor. There is no rollback: whatever its statements returned, the
-// transaction commits what succeeded. Inside a unit that already holds a transaction
+// or by the destructor, so the batch inserts commit what succeeded. An operation whose
+// later statement fails after an earlier one changed something calls Rollback, so it
+// never commits half a change. Inside a unit that already holds a transaction
 // (DataStore::RunAtomically) it joins that one: it neither begins nor ends anything,
 // so the enclosing unit decides between commit and rollback.
 #pragma once
@@ -26,6 +27,10 @@ public:
     /// Executes "END" when the connection is open and clears the active flag; true when
     /// "END" succeeded.
     bool End();
+    /// Undoes what the transaction wrote ("ROLLBACK") and clears the active flag; true when
+    /// it was rolled back. Joined to an enclosing unit it does nothing and returns false:
+    /// the unit sees the operation's failure and rolls back itself.
+    bool Rollback();
 
 private:
     SQLiteDB* m_db;

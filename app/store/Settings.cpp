@@ -28,11 +28,18 @@ bool OpenSettings(bool create, bool& created) {
     return true;
 }
 
-// Quotes an Exec argument as the desktop entry format wants it.
+// Quotes an Exec argument as the desktop entry format wants it: inside the quotes
+// '"', '`', '$' and '\' are escaped with a backslash, '%' is doubled, and the value as a
+// whole escapes every backslash once more.
 std::string QuoteExecArgument(const std::string& arg) {
     std::string out = "\"";
     for (char c : arg) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        if (c == '%') {
+            out += "%%";
+            continue;
+        }
+        if (c == '"' || c == '`' || c == '$') out += "\\\\";
+        if (c == '\\') out += "\\\\\\";
         out += c;
     }
     return out + "\"";

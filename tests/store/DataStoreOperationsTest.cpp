@@ -277,6 +277,31 @@ TEST_F(StoreOperations, DeletingAMacroTakesItsStepsAndKeysEverywhere) {
     EXPECT_TRUE(store.DeleteMacro(doomed)) << "deleting nothing still succeeds";
 }
 
+TEST_F(StoreOperations, FailedWritesKeepWhatWasThere) {
+    // Triggers make the second statement of each operation fail after the first one
+    // changed something; nothing of the half-done change may remain.
+    ASSERT_GT(store.SaveKeyFunction(Key(1, 0, 4, 2, 5)), 0);
+    ASSERT_EQ(store.Execute("CREATE TRIGGER refuse_666 BEFORE INSERT ON t_key_macro_data WHEN NEW.macro_value = 666 "
+                            "BEGIN SELECT RAISE(ABORT, 'refused'); END;"),
+              kSqliteOk);
+    EXPECT_EQ(store.SaveKeyFunction(Key(1, 0, 4, 2, 666)), 0);
+    KeyFunctionRecord key;
+    ASSERT_TRUE(store.GetKeyFunction(1, 0, 4, key)) << "the key keeps its function";
+    EXPECT_EQ(key.macro_value, 5);
+
+    const int macro = store.AddMacro("Bound");
+    store.AddMacroSteps({{.macro_id = macro, .type = 2}});
+    store.SaveKeyFunction(Key(1, 0, 9, 3, macro));
+    ASSERT_EQ(store.Execute("CREATE TRIGGER keep_keys BEFORE DELETE ON t_key_macro_data "
+                            "BEGIN SELECT RAISE(ABORT, 'refused'); END;"),
+              kSqliteOk);
+    EXPECT_FALSE(store.DeleteMacro(macro));
+    MacroInfo info;
+    EXPECT_TRUE(store.GetMacro(macro, info)) << "the macro stays whole";
+    std::vector<MacroStep> steps;
+    EXPECT_EQ(store.GetMacroSteps(macro, steps), 1);
+}
+
 TEST_F(StoreOperations, AFailedStepDoesNotStopTheBatch) {
     // A file whose step table refuses negative values: the middle step fails, the
     // others are stored and counted.

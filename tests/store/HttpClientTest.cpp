@@ -76,6 +76,12 @@ TEST_F(HttpClient, DownloadKeepsOnlyWholeFiles) {
     EXPECT_FALSE(DownloadWebFile(server.Url("/missing.zip"), target));
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_FALSE(DownloadWebFile(server.Url("/pkg.zip"), local / "no/such/folder/pkg.zip"));
+
+    // A download over the size limit fails and leaves nothing behind.
+    HttpOptions small;
+    small.maxDownloadBytes = 100000;
+    EXPECT_FALSE(DownloadWebFile(server.Url("/pkg.zip"), target, small));
+    EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST_F(HttpClient, ProxyFromTheEnvironment) {

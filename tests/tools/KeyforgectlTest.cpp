@@ -65,6 +65,10 @@ TEST_F(Keyforgectl, BadInputGivesOneLineAndChangesNothing) {
         {{"language", "0x10000"}, "language out of range"},
         {{"settings", "get", "nothing_here"}, "nothing_here is not set"},
         {{"settings", "set", "a=b", "1"}, "bad setting name"},
+        {{"settings", "set", " exit_mode", "1"}, "bad setting name"},
+        {{"settings", "set", "exit_mode", " 2"}, "cannot start or end with a blank"},
+        {{"settings", "set", "exit_mode", "\"2\""}, "cannot be enclosed in quotes"},
+        {{"settings", "set", "exit_mode", std::string(260, '2')}, "at most 259 characters"},
         {{"settings", "frob"}, "unknown settings action"},
         {{"autostart", "maybe"}, "expected on or off"},
     };

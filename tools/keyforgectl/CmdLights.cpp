@@ -118,9 +118,11 @@ int LightKeys(Args& args, std::optional<int> type, std::optional<int> profile, b
     KeyboardCommandContext& ctx = keyboard.Context();
     if (paint) {
         const std::vector<KeyLightRecord> rows = ParsePaint(args, keyboard.Model(), keyboard.Profile());
-        ctx.store.DeleteKeyLights();
-        if (ctx.store.AddKeyLights(rows) != static_cast<int>(rows.size()))
-            throw CtlError("could not store the key colours");
+        // The old colours go only together with the new ones arriving whole.
+        const bool stored = ctx.store.RunAtomically([&] {
+            return ctx.store.DeleteKeyLights() && ctx.store.AddKeyLights(rows) == static_cast<int>(rows.size());
+        });
+        if (!stored) throw CtlError("could not store the key colours");
     }
     std::vector<KeyLightRecord> stored;
     ctx.store.GetKeyLights(kPerKeyLightMode, stored);

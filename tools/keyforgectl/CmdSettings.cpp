@@ -1,10 +1,13 @@
 // keyforgectl settings, text, language and autostart: the per-user settings and the
 // language texts.
+#include <cctype>
 #include <iostream>
 
+#include "app/store/IniFile.h"
 #include "app/store/LanguageTexts.h"
 #include "app/store/Paths.h"
 #include "app/store/Settings.h"
+#include "app/store/TextCodec.h"
 #include "tools/keyforgectl/Commands.h"
 #include "tiluui/core/Manager.h"
 
@@ -12,10 +15,25 @@ namespace KeyForge::Ctl {
 
 namespace {
 
-// Value names are INI keys: no separators, brackets or line breaks.
+bool HasOuterBlanks(const std::string& text) {
+    return !text.empty() && (std::isspace(static_cast<unsigned char>(text.front())) ||
+                             std::isspace(static_cast<unsigned char>(text.back())));
+}
+
+// Value names are INI keys: no separators, brackets, line breaks or outer blanks.
 void CheckValueName(const std::string& name) {
-    if (name.empty() || name.find_first_of("=[]\r\n;") != std::string::npos)
+    if (name.empty() || name.find_first_of("=[]\r\n;") != std::string::npos || HasOuterBlanks(name))
         throw CtlError("bad setting name: " + name);
+}
+
+// A value must read back as written: no line breaks or outer blanks (the reader trims
+// them), no enclosing quotes (the reader removes them), at most 259 characters.
+void CheckValue(const std::string& value) {
+    if (value.find_first_of("\r\n") != std::string::npos) throw CtlError("a value cannot hold a line break");
+    if (HasOuterBlanks(value)) throw CtlError("a value cannot start or end with a blank");
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        throw CtlError("a value cannot be enclosed in quotes");
+    if (CountCodePoints(value) > kMaxIniValueChars) throw CtlError("a value holds at most 259 characters");
 }
 
 }  // namespace
@@ -36,7 +54,7 @@ int RunSettings(Args& args) {
         const std::string value = args.Next("value");
         args.ExpectEnd();
         CheckValueName(name);
-        if (value.find_first_of("\r\n") != std::string::npos) throw CtlError("a value cannot hold a line break");
+        CheckValue(value);
         WriteSetting(name, value);
         std::string stored;
         if (!ReadSettingText(name, stored) || stored != value)

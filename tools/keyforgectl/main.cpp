@@ -95,6 +95,7 @@ void PrintHelp(std::ostream& out) {
 }
 
 int Main(std::span<char*> argv) {
+    if (argv.empty()) return kExitFailure;  // started without even a program name
     std::vector<std::string> words(argv.begin() + 1, argv.end());
     if (!words.empty() && (words[0] == "--help" || words[0] == "-h" || words[0] == "help")) {
         PrintHelp(std::cout);
