@@ -102,7 +102,11 @@ std::unique_ptr<MImage> DecodeGif(const unsigned char* data, size_t size) {
             DGifCloseFile(g, &e);
         }
     } closer{gif};
-    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1 || gif->SWidth < 1 || gif->SHeight < 1)
+    // A logical screen beyond what an image surface can hold is a broken file, not a
+    // reason to allocate gigabytes.
+    constexpr int kMaxGifSide = 16384;
+    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1 || gif->SWidth < 1 || gif->SHeight < 1 ||
+        gif->SWidth > kMaxGifSide || gif->SHeight > kMaxGifSide)
         return nullptr;
     const int w = gif->SWidth, h = gif->SHeight;
     std::vector<uint32_t> canvas(static_cast<size_t>(w) * h, 0), saved;
@@ -131,6 +135,10 @@ std::unique_ptr<MImage> DecodeGif(const unsigned char* data, size_t size) {
             }
         }
         cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+        if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(s);
+            break;
+        }
         cairo_surface_flush(s);
         unsigned char* px = cairo_image_surface_get_data(s);
         const int stride = cairo_image_surface_get_stride(s);

@@ -153,9 +153,10 @@ public:
         if (x1 <= x0 || y1 <= y0) return;
         const auto* src =
             reinterpret_cast<const uint8_t*>(pixels) + static_cast<size_t>(y0) * stride + x0 * 4;
+        // Pixels of a surface that must be locked are valid only once it is locked.
+        if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
         auto* dst = static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y0) * surface->pitch +
                     x0 * surface->format->BytesPerPixel;
-        if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
         const SDL_PixelFormat* f = surface->format;
         if (f->BytesPerPixel == 4 && f->Rmask == 0xFF0000 && f->Gmask == 0xFF00 && f->Bmask == 0xFF) {
             // Same layout: copy the words with their alpha byte, so that a compositor blends a
