@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 
 #include "tiluui/core/Manager.h"
 
